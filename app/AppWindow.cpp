@@ -1,0 +1,146 @@
+#include "app/AppWindow.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <SDL.h>
+#include <cstdio>
+#include <string>
+
+#include "app/AppErrors.h"
+#include "app/AppGlobals.h"
+#include "app/Platform.h"
+#include "app/RenderState.h"
+
+AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
+                     bool fullscreen, bool resizable, bool console)
+{
+    if (!fullscreen && console)
+        attachConsole();
+
+    // SDL 1.2 crashes in SDL_GL_SetAttribute when its video part did not
+    // start, so a failed start is the no-video-mode case.
+    preferGlVideoDriver();
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO);
+    if (!SDL_WasInit(SDL_INIT_VIDEO))
+        failNoVideoMode();
+
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+    Uint32 flags = SDL_OPENGL;
+    if (fullscreen)
+        flags |= SDL_FULLSCREEN;
+    if (resizable)
+        flags |= SDL_RESIZABLE;
+    screen_ = SDL_SetVideoMode(width, height, bpp, flags);
+    if (!screen_)
+        failNoVideoMode();
+
+    SDL_WM_SetCaption(caption, "SDL");
+    gWindowBpp = bpp;
+    gWindowWidth = width;
+    gWindowHeight = height;
+    gWindowAspect = static_cast<float>(static_cast<double>(height) / width);
+
+    reshape(width, height);
+
+    // Both buffers start black.
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapBuffers();
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapBuffers();
+
+    initGL();
+
+    // The extension loader needs the context; its result is not needed here,
+    // a missing frame-buffer extension is caught where the stage is made.
+    glewInit();
+}
+
+AppWindow::~AppWindow() {}
+
+void AppWindow::reshape(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, static_cast<double>(width) / height, 0.01, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void AppWindow::initGL()
+{
+    glDepthRange(0.01, 100.0);
+
+    const GLfloat light0Position[4] = {-3.0f, 7.0f, -7.0f, 0.0f};
+    const GLfloat light0Diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat light1Position[4] = {0.5f, -0.5f, 2.0f, 0.0f};
+    const GLfloat light1Diffuse[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, light0Diffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, light1Diffuse);
+
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_FASTEST);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_AUTO_NORMAL);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_CULL_FACE);
+}
+
+bool AppWindow::addTimelineEntry(Scene* scene, float start, float end)
+{
+    return timeline_.addTimelineEntry(scene, start, end);
+}
+
+int AppWindow::addGatedScene(Scene* scene, const std::atomic<float>* gate)
+{
+    return timeline_.addGatedScene(scene, gate);
+}
+
+void AppWindow::drawContent(float t)
+{
+    timeline_.drawScenes(t);
+    if (fadeActive(t))
+        drawScreenQuad(0, 0, 0, fadeAlpha(t));
+}
+
+void AppWindow::drawFrame()
+{
+    const float t = clock_.frameTime();
+    drawContent(t);
+    SDL_GL_SwapBuffers();
+}
+
+void AppWindow::printGLInfo()
+{
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* vendor = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+
+    std::string list = extensions ? extensions : "";
+    for (char& c : list)
+        if (c == ' ')
+            c = '\n';
+
+    printf("---------- OpenGL Info: ---------------------------");
+    printf("GL_RENDERER   = %s\n", renderer ? renderer : "");
+    printf("GL_VERSION    = %s\n", version ? version : "");
+    printf("GL_VENDOR     = %s\n", vendor ? vendor : "");
+    printf("---------- Available OpenGL extensions ------------\n\n%s\n", list.c_str());
+    printf("---------------------------------------------------");
+}

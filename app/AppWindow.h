@@ -1,0 +1,44 @@
+// AppWindow: the one SDL window with its OpenGL context, the start-up GL
+// state, the scene tables and the sequence of one frame. Main thread only.
+#pragma once
+
+#include <atomic>
+
+#include "app/FrameClock.h"
+#include "app/Timeline.h"
+
+struct SDL_Surface;
+class Scene;
+
+class AppWindow {
+public:
+    // Opens the window; ends the process with exit code 2 when no video mode
+    // can be had (SDL's video did not start, or SDL_SetVideoMode failed).
+    AppWindow(const char* caption, int width, int height, int bpp,
+              bool fullscreen, bool resizable, bool console);
+    // Releases nothing: what the window made lives to the end of the process.
+    virtual ~AppWindow();
+
+    void reshape(int width, int height);
+    void initGL();
+
+    bool addTimelineEntry(Scene* scene, float start, float end);
+    int addGatedScene(Scene* scene, const std::atomic<float>* gate);
+
+    // Draws and presents one frame at the frame clock's time.
+    void drawFrame();
+
+    void printGLInfo();
+
+    FrameClock& frameClock() { return clock_; }
+    Timeline& timeline() { return timeline_; }
+
+private:
+    // What one frame draws before it reaches the window: the active scenes,
+    // then the fade to black.
+    void drawContent(float t);
+
+    Timeline timeline_;
+    SDL_Surface* screen_ = nullptr;
+    FrameClock clock_;
+};

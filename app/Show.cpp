@@ -1,0 +1,34 @@
+#include "app/Show.h"
+
+#include <SDL.h>
+#include <cstdio>
+
+#include "app/AppGlobals.h"
+#include "app/AppWindow.h"
+#include "app/Platform.h"
+
+int runShow()
+{
+    // Progress lines must reach a pipe or a file as they happen.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    gApp = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);
+
+    bool quit = false;
+    while (true) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event))
+            if (event.type == SDL_QUIT)
+                quit = true;
+        if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE])
+            quit = true;
+        gApp->drawFrame();
+        if (quit)
+            break;
+    }
+
+    pauseMilliseconds(500);
+    SDL_Quit();
+    delete gApp;
+    return 0;
+}

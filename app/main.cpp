@@ -1,0 +1,6 @@
+#include "app/Show.h"
+
+int main(int, char**)
+{
+    return runShow();
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing the show need.
+set -euo pipefail
+packages=(
+  build-essential cmake pkg-config
+  libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
+  liboscpack-dev libgtest-dev
+  portaudio19-dev libsndfile1-dev libfftw3-dev
+  xvfb xdotool x11-utils imagemagick liblo-tools
+  clang libclang-rt-14-dev
+  pulseaudio pulseaudio-utils libasound2-plugins sox
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,14 @@
+# Sourced: starts a private Xvfb on a free display number and exports DISPLAY.
+# The server ends with the shell that sourced this file.
+start_virtual_display() {
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local n
+  read -r -t 20 n <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$n"
+  trap 'kill $XVFB_PID 2>/dev/null' EXIT
+}
