@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 #include "app/FrameClock.h"
 #include "app/Timeline.h"
@@ -42,3 +43,8 @@ private:
     SDL_Surface* screen_ = nullptr;
     FrameClock clock_;
 };
+
+// The text that printGLInfo writes: the identification strings, then the
+// extension list with one name per line.
+std::string formatGLInfo(const char* renderer, const char* version, const char* vendor,
+                         const char* extensions);
