@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The real binary builds its off-screen stage at start-up: a 1024 x 1024
+# stage for the 800 x 600 window, announced on standard output with nothing
+# on standard error, and the show still ends on Escape with exit code 0.
+set -uo pipefail
+BIN=${1:?path of the driftmeadow binary}
+source "$(dirname "$0")/lib/e2e.sh"
+ensure_display
+work=$(mktemp -d)
+trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
+
+in_private_net timeout 20 "$BIN" >"$work/out" 2>"$work/err" &
+pid=$!
+# The stage is made before the first frame; wait (at most 20 s) for its line.
+for _ in $(seq 1 200); do
+  grep -q "^Successfully created" "$work/out" && break
+  sleep 0.1
+done
+sleep 0.5
+xdotool key Escape
+wait $pid
+rc=$?
+
+[ "$rc" -eq 0 ] || fail "exit code $rc, expected 0 ($(cat "$work/err"))"
+expected=$'FBO Requested size: 1024, 1024\nSuccessfully created the frame buffer object (1024 x 1024)'
+stage_lines=$(grep -E "^(FBO Requested size|Successfully created|Failed to create|OpenGL FBO)" "$work/out" "$work/err" -h)
+[ "$stage_lines" = "$expected" ] || fail "stage lines: got '$stage_lines'"
+echo "ok: the show makes a 1024 x 1024 stage for its 800 x 600 window and says so"
+[ ! -s "$work/err" ] || fail "standard error not empty: $(cat "$work/err")"
+echo "ok: nothing on standard error"
