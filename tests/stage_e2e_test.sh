@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The real binary builds its off-screen stage at start-up: a 1024 x 1024
 # stage for the 800 x 600 window, announced on standard output with nothing
-# on standard error, and the show still ends on Escape with exit code 0.
+# on standard error, and the show still ends on Escape with exit code 0. On a
+# GL without GL_EXT_framebuffer_object (a shim hides it) the show ends at
+# start-up with one message and exit code 2.
 set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
+BUILD=${2:?build directory}
 source "$(dirname "$0")/lib/e2e.sh"
 ensure_display
 work=$(mktemp -d)
@@ -28,3 +31,13 @@ stage_lines=$(grep -E "^(FBO Requested size|Successfully created|Failed to creat
 echo "ok: the show makes a 1024 x 1024 stage for its 800 x 600 window and says so"
 [ ! -s "$work/err" ] || fail "standard error not empty: $(cat "$work/err")"
 echo "ok: nothing on standard error"
+
+in_private_net timeout 20 env LD_PRELOAD="$BUILD/tests/libhide_fbo_extension.so" "$BIN" \
+  </dev/null >"$work/out" 2>"$work/err"
+rc=$?
+[ "$rc" -eq 2 ] || fail "without the extension: exit code $rc, expected 2"
+[ "$(cat "$work/err")" = "GL_EXT_framebuffer_object not supported" ] && [ "$(wc -l <"$work/err")" -eq 1 ] ||
+  fail "without the extension: standard error was '$(cat "$work/err")'"
+grep -qx "FBO Requested size: 1024, 1024" "$work/out" || fail "without the extension: no size line"
+! grep -q "frame buffer object" "$work/out" || fail "without the extension: a framebuffer was reported"
+echo "ok: without GL_EXT_framebuffer_object the show exits with 2 and one message"
