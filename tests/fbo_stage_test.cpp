@@ -281,19 +281,6 @@ TEST_F(FboStageTest, InvertOverlayAtZeroOrBelowDrawsNothing)
     EXPECT_FALSE(captureFeedback([&] { stage->invertOverlay(0.25f); }).empty());
 }
 
-TEST_F(FboStageTest, DeletingTheStageReleasesItsFramebufferAndTexture)
-{
-    auto stage = makeStage(256, 256);
-    const GLuint framebuffer = stage->getFbo()->getFramebuffer();
-    const GLuint texture = stage->texture();
-    stage->begin();
-    stage->end();
-    ASSERT_TRUE(glIsFramebufferEXT(framebuffer));
-    stage.reset();
-    EXPECT_FALSE(glIsFramebufferEXT(framebuffer));
-    EXPECT_FALSE(glIsTexture(texture));
-}
-
 class FboStageDeathTest : public FboStageTest {
 protected:
     void SetUp() override

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "gfx/FboErrors.h"
 #include "gfx/FrameBufferObject.h"
@@ -166,38 +165,6 @@ TEST_F(FrameBufferObjectTest, FlagsPickTheDepthFormatByTheirLowestBitAndAddStenc
                   static_cast<GLint>(fbo.getStencilBuffer()));
         fbo.unbind();
     }
-}
-
-TEST_F(FrameBufferObjectTest, DrawingBetweenBindAndUnbindLandsInTheColourTextureOnly)
-{
-    FrameBufferObject fbo;
-    CaptureStdout();
-    fbo.create(64, 64, FrameBufferObject::DepthBuffer24);
-    GetCapturedStdout();
-
-    glViewport(0, 0, 800, 600);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-
-    fbo.bind();
-    EXPECT_EQ(boundFramebuffer(), static_cast<GLint>(fbo.getFramebuffer()));
-    glViewport(0, 0, 64, 64);
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    fbo.unbind();
-    EXPECT_EQ(boundFramebuffer(), 0);
-    glViewport(0, 0, 800, 600);
-
-    std::vector<unsigned char> texels(64 * 64 * 4);
-    glBindTexture(GL_TEXTURE_2D, fbo.getColorTextureName());
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    EXPECT_EQ(texels[0], 255);
-    EXPECT_EQ(texels[2], 0);
-    EXPECT_EQ(texels[texels.size() - 4], 255);
-
-    const Rgba window = readPixel(10, 10);
-    EXPECT_EQ(window.r, 0);
-    EXPECT_EQ(window.b, 255);
 }
 
 TEST_F(FrameBufferObjectTest, AttachColorTextureClampsANegativeIndexAndTakesMinusOneAsTheTexturesName)

@@ -29,7 +29,10 @@ run_until() {
   rc=$?
 }
 
-run_until xdotool key Escape
+# Held for a while: the show reads the key's state after draining its events,
+# so a press and release that land within one frame would cancel out.
+press_escape() { xdotool keydown Escape; sleep 0.3; xdotool keyup Escape; }
+run_until press_escape
 [ "$rc" -eq 0 ] || fail "Escape: exit code $rc, expected 0 ($(cat "$work/err"))"
 echo "ok: Escape ends the show with exit code 0"
 

@@ -8,7 +8,11 @@ set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
 source "$(dirname "$0")/lib/e2e.sh"
-ensure_display
+# A display of its own: a full-screen SDL window waits for the keyboard and
+# pointer grab, and Escape goes to the focused window, so two shows must not
+# share one display.
+source "$(dirname "$0")/../tools/xvfb.sh"
+start_virtual_display
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
 
@@ -20,7 +24,9 @@ for _ in $(seq 1 200); do
   sleep 0.1
 done
 sleep 0.5
-xdotool key Escape
+# Held for a while: the show reads the key's state after draining its events,
+# so a press and release that land within one frame would cancel out.
+xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
 wait $pid
 rc=$?
 

@@ -4,7 +4,9 @@ start_virtual_display() {
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  # -noreset: without it the server resets whenever its last client leaves,
+  # and a client connecting meanwhile (parallel tests) is refused.
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local n
   read -r -t 20 n <"$fifo"
