@@ -21,9 +21,11 @@ wait_for_window() {
 # run_until CMD: starts the show, waits for its window, ends it by CMD, and
 # leaves the exit code in $rc (124 when it did not end within 20 s).
 run_until() {
-  in_private_net timeout 20 "$BIN" >"$work/out" 2>"$work/err" &
-  local pid=$!
-  wait_for_window || { kill $pid; fail "no window with the show's caption appeared"; }
+  # Started without a subshell, so that $pid is the show's own process chain
+  # (unshare execs bash, which execs timeout, which forwards signals to the show).
+  unshare --net bash -c 'ip link set lo up && exec "$@"' _ timeout 20 "$BIN" >"$work/out" 2>"$work/err" &
+  pid=$!
+  wait_for_window || { kill $pid; fail "no window with the show's caption appeared: $(cat "$work/err")"; }
   "$@"
   wait $pid
   rc=$?
@@ -36,8 +38,8 @@ run_until press_escape
 [ "$rc" -eq 0 ] || fail "Escape: exit code $rc, expected 0 ($(cat "$work/err"))"
 echo "ok: Escape ends the show with exit code 0"
 
-# SDL turns SIGTERM into a quit event.
-run_until pkill -TERM -x driftmeadow
+# SDL turns SIGTERM into a quit event; the signal reaches the show through timeout.
+run_until eval 'kill -TERM $pid'
 [ "$rc" -eq 0 ] || fail "quit event: exit code $rc, expected 0"
 echo "ok: a quit event ends the show with exit code 0"
 

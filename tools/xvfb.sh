@@ -11,6 +11,14 @@ start_virtual_display() {
   local n
   read -r -t 20 n <"$fifo"
   rm -f "$fifo"
+  [ -n "$n" ] || { echo "Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$n"
   trap 'kill $XVFB_PID 2>/dev/null' EXIT
+  # The display number comes before the server takes clients on some set-ups.
+  for _ in $(seq 1 50); do
+    xwininfo -root >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb on $DISPLAY does not answer" >&2
+  return 1
 }
