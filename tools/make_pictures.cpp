@@ -268,8 +268,9 @@ float smokeDensity(float u, float v)
         const float dx = (u - p.x) * squeeze, dy = v - p.y;
         d += std::exp(-(dx * dx + dy * dy) / (p.r * p.r) * 1.4f);
     }
-    const float turbulence = std::fabs(fbm(u * 0.5f + 0.25f, v, 6, 4, 97)) +
-                             0.5f * fbm(u, v, 4, 3, 101);
+    // noise squeezed like the puffs, so that it is round on screen
+    const float turbulence = std::fabs(fbm(u * squeeze, v, 4, 4, 97)) +
+                             0.5f * fbm(u * squeeze, v, 3, 3, 101);
     return d * (0.55f + 1.3f * turbulence);
 }
 
@@ -286,7 +287,8 @@ Picture paintSmoke()
             const float shade = std::clamp(0.5f + 1.4f * (d - above), 0.0f, 1.0f);
             const float border = smoothstep(0.0f, 0.10f, u) * smoothstep(0.0f, 0.10f, 1 - u) *
                                  smoothstep(0.0f, 0.10f, v) * smoothstep(0.0f, 0.10f, 1 - v);
-            const float alpha = smoothstep(0.12f, 1.1f, d) * border;
+            // optical depth: thin smoke is faint, thick smoke nearly opaque
+            const float alpha = std::max(0.0f, 1 - std::exp(-1.3f * d) - 0.04f) / 0.96f * border;
             const float lum = 0.78f + 0.22f * shade + 0.04f * fbm(u, v, 16, 2, 131);
             float* c = p.at(x, row);
             c[0] = lum;
