@@ -3,9 +3,8 @@
 #include "gfx/ImageErrors.h"
 
 #include <SDL_image.h>
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -55,17 +54,16 @@ SDL_Surface* toTextureLayout(SDL_Surface* loaded)
     return converted;
 }
 
-// A JPEG decoder fills a file that ends early with grey and only warns, so a
-// JPEG counts as whole only when its marker structure reaches the end-of-image
-// marker. Files of other kinds are left to their loaders.
-bool jpegIsWhole(const char* fileName)
+// The decoders do not all notice a file that ends early: the JPEG decoder
+// fills the missing rows with grey and only warns, the PNG loader reads on
+// past the end without stopping (a PNG cut inside its header chunks hangs
+// it), and the BMP loader takes a cut header's missing fields from whatever
+// memory holds. So before decoding, a JPEG must reach its end-of-image
+// marker, a PNG its IEND chunk, and a BMP must hold its headers and, when
+// uncompressed, all its rows. Files of other kinds are left to their loaders.
+bool jpegReachesItsEnd(const std::vector<unsigned char>& d)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    const std::vector<unsigned char> d((std::istreambuf_iterator<char>(in)),
-                                       std::istreambuf_iterator<char>());
     const size_t n = d.size();
-    if (n < 3 || d[0] != 0xFF || d[1] != 0xD8 || d[2] != 0xFF)
-        return true;
     size_t i = 2;
     while (i < n) {
         if (d[i] != 0xFF) {  // stray bytes before a marker, skipped as the decoder does
@@ -97,6 +95,83 @@ bool jpegIsWhole(const char* fileName)
     return false;
 }
 
+bool pngReachesItsEnd(const std::vector<unsigned char>& d)
+{
+    size_t i = 8;  // past the signature
+    while (i + 12 <= d.size()) {
+        const size_t length = size_t(d[i]) << 24 | size_t(d[i + 1]) << 16 | size_t(d[i + 2]) << 8 |
+                              d[i + 3];
+        const bool end = d[i + 4] == 'I' && d[i + 5] == 'E' && d[i + 6] == 'N' && d[i + 7] == 'D';
+        if (length > d.size() - i - 12)
+            return false;
+        if (end)
+            return true;
+        i += 12 + length;  // length, type, data, CRC
+    }
+    return false;
+}
+
+uint32_t littleEndian(const std::vector<unsigned char>& d, size_t at, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | d[at + i];
+    return v;
+}
+
+bool bmpReachesItsEnd(const std::vector<unsigned char>& d)
+{
+    if (d.size() < 18)
+        return false;
+    const uint64_t dataOffset = littleEndian(d, 10, 4);
+    const uint32_t infoSize = littleEndian(d, 14, 4);
+    if (infoSize < 12 || d.size() < 14 + uint64_t(infoSize))
+        return false;
+    int64_t width, height;
+    uint32_t bitsPerPixel, compression = 0;
+    if (infoSize == 12) {  // the old OS/2 header
+        width = int16_t(littleEndian(d, 18, 2));
+        height = int16_t(littleEndian(d, 20, 2));
+        bitsPerPixel = littleEndian(d, 24, 2);
+    } else {
+        if (infoSize < 20)
+            return false;
+        width = int32_t(littleEndian(d, 18, 4));
+        height = int32_t(littleEndian(d, 22, 4));
+        bitsPerPixel = littleEndian(d, 28, 2);
+        compression = littleEndian(d, 30, 4);
+    }
+    if (compression != 0 && compression != 3)  // run-length data has no fixed size
+        return dataOffset <= d.size();
+    const uint64_t rowBytes = (uint64_t(width < 0 ? -width : width) * bitsPerPixel + 31) / 32 * 4;
+    return dataOffset + rowBytes * uint64_t(height < 0 ? -height : height) <= d.size();
+}
+
+// A file that cannot be read at all is not whole either.
+bool fileIsWhole(const char* fileName)
+{
+    FILE* f = fopen(fileName, "rb");
+    if (!f)
+        return false;
+    std::vector<unsigned char> d;
+    unsigned char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
+        d.insert(d.end(), chunk, chunk + got);
+    const bool readError = ferror(f) != 0;
+    fclose(f);
+    if (readError)
+        return false;
+    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (d.size() >= 8 && std::equal(kPng, kPng + 8, d.begin()))
+        return pngReachesItsEnd(d);
+    if (d.size() >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
+        return jpegReachesItsEnd(d);
+    if (d.size() >= 2 && d[0] == 'B' && d[1] == 'M')
+        return bmpReachesItsEnd(d);
+    return true;
+}
+
 }  // namespace
 
 Image::Image() = default;
@@ -108,10 +183,10 @@ Image::Image(const char* fileName, int width, int height)
 
 Image::Image(void* pixels, int width, int height, int bitsPerPixel, bool alpha)
 {
-    if (!(bitsPerPixel == 32 || (bitsPerPixel == 24 && !alpha))) {
+    if (bitsPerPixel != (alpha ? 32 : 24)) {
         char reason[96];
-        snprintf(reason, sizeof reason, "%i bpp%s is not a texture layout", bitsPerPixel,
-                 alpha ? " with alpha" : "");
+        snprintf(reason, sizeof reason, "%i bpp %s alpha is not a texture layout", bitsPerPixel,
+                 alpha ? "with" : "without");
         failCreateSurface(reason);
     }
     const Uint32 alphaMask = alpha ? kAlphaMask : 0;
@@ -142,11 +217,7 @@ void Image::load(const char* fileName, int w, int h)
         SDL_FreeSurface(surface);
         surface = nullptr;
     }
-    SDL_Surface* loaded = IMG_Load(fileName);
-    if (loaded && !jpegIsWhole(fileName)) {
-        SDL_FreeSurface(loaded);
-        loaded = nullptr;
-    }
+    SDL_Surface* loaded = fileIsWhole(fileName) ? IMG_Load(fileName) : nullptr;
     if (loaded && !isTextureLayout(loaded)) {
         SDL_Surface* converted = toTextureLayout(loaded);
         SDL_FreeSurface(loaded);

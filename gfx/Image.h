@@ -19,13 +19,13 @@ public:
     Image();
     // Loads the file; see load.
     Image(const char* fileName, int width, int height);
-    // A surface of width x height at 24 bits, or 32 bits with or without
-    // alpha, with red in the first byte of a pixel, then green, blue, alpha.
+    // A surface of width x height at 24 bits without alpha or 32 bits with
+    // alpha, red in the first byte of a pixel, then green, blue, alpha.
     // With pixels null the surface is blank and owned; otherwise it wraps the
     // caller's memory, whose rows must be padded to a multiple of 4 bytes (as
     // SDL's own surfaces and GL's default unpack alignment are), and which
-    // must outlive the image. Any other depth, or alpha at 24 bits, or a size
-    // SDL cannot hold ends the process with the surface-creation report.
+    // must outlive the image. Any other depth, or a size SDL cannot hold,
+    // ends the process with the surface-creation report.
     Image(void* pixels, int width, int height, int bitsPerPixel, bool alpha);
     virtual ~Image();
 

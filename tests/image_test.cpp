@@ -421,9 +421,11 @@ TEST(ImageFailures, AStretchTooLargeForASurfaceReportsTheSurfaceFailure)
 TEST(ImageFailures, MadeSurfacesOnlyComeInTextureLayouts)
 {
     EXPECT_EXIT(Image(nullptr, 4, 4, 16, false), ExitedWithCode(1),
-                Eq("SDL_CreateRGBSurface failed: 16 bpp is not a texture layout"));
+                Eq("SDL_CreateRGBSurface failed: 16 bpp without alpha is not a texture layout"));
     EXPECT_EXIT(Image(nullptr, 4, 4, 24, true), ExitedWithCode(1),
                 Eq("SDL_CreateRGBSurface failed: 24 bpp with alpha is not a texture layout"));
+    EXPECT_EXIT(Image(nullptr, 4, 4, 32, false), ExitedWithCode(1),
+                Eq("SDL_CreateRGBSurface failed: 32 bpp without alpha is not a texture layout"));
     unsigned char buffer[16];
     EXPECT_EXIT(Image(buffer, 20000, 1, 32, true), ExitedWithCode(1),
                 Eq("SDL_CreateRGBSurface failed: Width or height is too large"));
@@ -480,4 +482,20 @@ TEST(ImageBlank, AnImageWithoutASurfaceIsEmpty)
     EXPECT_FALSE(image.hasAlpha());
     EXPECT_EQ(image.getPixel(0, 0), 0u);
     image.setPixel(0, 0, 1);
+}
+
+TEST(ImageFailures, AFileCutAnywhereIsRefused)
+{
+    for (const std::string& whole : {jpeg64x48(), pngFile(), bmpFile()}) {
+        const size_t n = readFile(whole).size();
+        std::vector<size_t> cuts = {1, 2, 3, n - 3, n - 2, n - 1};
+        for (size_t k = 1; k < 12; ++k)
+            cuts.push_back(n * k / 12);
+        for (const size_t keep : cuts) {
+            const std::string path = truncatedCopy(whole, "cut" + whole.substr(whole.rfind('.')), keep);
+            SCOPED_TRACE(path + " cut to " + std::to_string(keep) + " of " + std::to_string(n));
+            EXPECT_EXIT(Image(path.c_str(), 0, 0), ExitedWithCode(1),
+                        EndsWith("Image: Unable to load file \"" + path + "\"\n"));
+        }
+    }
 }
