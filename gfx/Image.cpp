@@ -45,8 +45,8 @@ SDL_Surface* toTextureLayout(SDL_Surface* loaded)
         g = f->Gmask;
         b = f->Bmask;
     }
-    SDL_Surface* layout = SDL_CreateRGBSurface(0, 1, 1, alpha ? 32 : 24, r, g, b,
-                                               alpha ? kAlphaMask : 0);
+    SDL_Surface* layout =
+        SDL_CreateRGBSurface(0, 1, 1, alpha ? 32 : 24, r, g, b, alpha ? kAlphaMask : 0);
     if (!layout)
         return nullptr;
     SDL_Surface* converted = SDL_ConvertSurface(loaded, layout->format, 0);
@@ -99,8 +99,8 @@ bool pngReachesItsEnd(const std::vector<unsigned char>& d)
 {
     size_t i = 8;  // past the signature
     while (i + 12 <= d.size()) {
-        const size_t length = size_t(d[i]) << 24 | size_t(d[i + 1]) << 16 | size_t(d[i + 2]) << 8 |
-                              d[i + 3];
+        const size_t length =
+            size_t(d[i]) << 24 | size_t(d[i + 1]) << 16 | size_t(d[i + 2]) << 8 | d[i + 3];
         const bool end = d[i + 4] == 'I' && d[i + 5] == 'E' && d[i + 6] == 'N' && d[i + 7] == 'D';
         if (length > d.size() - i - 12)
             return false;
@@ -228,8 +228,8 @@ void Image::load(const char* fileName, int w, int h)
     printf("Image: Loaded file \"%s\"", fileName);
 
     if (w > 0 && h > 0 && (loaded->w != w || loaded->h != h)) {
-        SDL_Surface* stretched = createSurface(w, h, loaded->format->BitsPerPixel,
-                                               loaded->format->Amask);
+        SDL_Surface* stretched =
+            createSurface(w, h, loaded->format->BitsPerPixel, loaded->format->Amask);
         SDL_SoftStretch(loaded, nullptr, stretched, nullptr);
         printf(", resize: %ix%i->%ix%i", loaded->w, loaded->h, w, h);
         SDL_FreeSurface(loaded);

@@ -52,8 +52,9 @@ TEST(ShowPictures, TheFloorIsA512JpegThatTilesWithoutASeam)
     // Across the wrap, neighbouring lines differ no more than neighbours inside.
     for (const bool columns : {true, false}) {
         const double seam = lineDifference(floor, columns, 511, 0);
-        const double inside = (lineDifference(floor, columns, 255, 256) +
-                               lineDifference(floor, columns, 127, 128)) / 2;
+        const double inside =
+            (lineDifference(floor, columns, 255, 256) + lineDifference(floor, columns, 127, 128)) /
+            2;
         EXPECT_LT(seam, inside * 1.5 + 1) << (columns ? "left-right" : "top-bottom");
     }
 }
