@@ -136,8 +136,8 @@ TEST(OscReceiver, WithoutAnAddressItReceivesOnEveryLocalInterfaceAndWithOneOnlyT
 {
     resetControlState();
     LiveReceiver any;
-    UdpSender(any.port(), "127.0.0.2").send(intMessage("/driftmeadow", {11, 32765}));
     testing::internal::CaptureStdout();
+    UdpSender(any.port(), "127.0.0.2").send(intMessage("/driftmeadow", {11, 32765}));
     EXPECT_TRUE(waitUntil([] { return inputValue[11] == 1.0f; })) << "sent to 127.0.0.2";
     testing::internal::GetCapturedStdout();
 
