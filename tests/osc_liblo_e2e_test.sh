@@ -94,10 +94,11 @@ done
 # Another program holds the port.
 in_private_net bash -c '
   bin=$1 work=$2
-  oscdump 55550 >/dev/null 2>&1 &
+  oscdump -L 55550 >"$work/held" 2>&1 &
   holder=$!
   for _ in $(seq 1 100); do
-    ss -Huln "sport = :55550" | grep -q . && break
+    oscsend 127.0.0.1 55550 /held
+    grep -q /held "$work/held" && break
     sleep 0.05
   done
   timeout 20 "$bin" >"$work/out" 2>"$work/err"
