@@ -12,6 +12,7 @@
 #include "app/RenderState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
+#include "gfx/FboStage.h"
 
 AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
                      bool fullscreen, bool resizable, bool console)
@@ -68,6 +69,8 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     // The extension loader needs the context; its result is not needed here,
     // a missing frame-buffer extension is caught where the stage is made.
     glewInit();
+
+    fboStage_ = new FboStage(width, height);
 }
 
 AppWindow::~AppWindow() {}
@@ -129,7 +132,10 @@ void AppWindow::drawContent(float t)
 void AppWindow::drawFrame()
 {
     const float t = clock_.frameTime();
+    fboStage_->begin();
     drawContent(t);
+    fboStage_->end();
+    fboStage_->drawFinalPass();
     SDL_GL_SwapBuffers();
 }
 

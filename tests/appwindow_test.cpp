@@ -14,6 +14,8 @@
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
 #include "app/Scene.h"
+#include "gfx/FboStage.h"
+#include "gfx/FrameBufferObject.h"
 
 namespace {
 
@@ -125,6 +127,53 @@ TEST_F(AppWindowTest, AFrameDrawsItsTimelineScenesAtTheFrameClocksTime)
     window->drawFrame();  // t = 4: outside again
     ASSERT_EQ(late.times.size(), 1u);
     EXPECT_NEAR(late.times[0], 0.5f, 1e-4);
+}
+
+// Records where it is drawn and paints the whole target in one colour.
+struct StageProbe : Scene {
+    void render(float, float) override
+    {
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+        glClearColor(0.0f, 0.5f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    GLint viewport[4] = {};
+    GLint framebuffer = 0;
+};
+
+TEST_F(AppWindowTest, EveryFrameIsDrawnIntoTheStageAndPutInTheWindowByTheFinalPass)
+{
+    FboStage* stage = window->fboStage();
+    ASSERT_NE(stage, nullptr);
+    EXPECT_EQ(stage->getWidth(), 1024);
+    EXPECT_EQ(stage->getHeight(), 1024);
+
+    window->frameClock() = FrameClock([] { return 50000u; });
+    StageProbe probe;
+    ASSERT_TRUE(window->addTimelineEntry(&probe, 0.0f, 0.0f));
+    window->drawFrame();
+
+    EXPECT_EQ(probe.framebuffer, static_cast<GLint>(stage->getFbo()->getFramebuffer()));
+    EXPECT_EQ(probe.viewport[2], 1024);
+    EXPECT_EQ(probe.viewport[3], 1024);
+    GLint viewport[4] = {}, framebuffer = -1;
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 600);
+    EXPECT_EQ(framebuffer, 0);
+
+    // llvmpipe presents by copying the back buffer and keeps it as it was,
+    // so after the swap it still holds what the window shows.
+    unsigned char shown[4] = {};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{400, 300}, std::pair{799, 599}}) {
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, shown);
+        EXPECT_EQ(shown[0], 0) << x << ", " << y;
+        EXPECT_EQ(shown[1], 128) << x << ", " << y;
+        EXPECT_EQ(shown[2], 255) << x << ", " << y;
+    }
 }
 
 TEST(GLInfo, TheExtensionListGetsOneNamePerLineAndTheHeadersStayAsTheyAre)

@@ -21,20 +21,27 @@ wait_for_window() {
 # run_until CMD: starts the show, waits for its window, ends it by CMD, and
 # leaves the exit code in $rc (124 when it did not end within 20 s).
 run_until() {
-  in_private_net timeout 20 "$BIN" >"$work/out" 2>"$work/err" &
-  local pid=$!
-  wait_for_window || { kill $pid; fail "no window with the show's caption appeared"; }
+  # Started without a subshell, so that $pid is the show's own process chain
+  # (unshare execs bash, which execs timeout, which forwards signals to the show).
+  unshare --net bash -c 'ip link set lo up && exec "$@"' _ timeout 20 "$BIN" >"$work/out" 2>"$work/err" &
+  pid=$!
+  wait_for_window || { kill $pid; fail "no window with the show's caption appeared: $(cat "$work/err")"; }
   "$@"
   wait $pid
   rc=$?
 }
 
-run_until xdotool key Escape
-[ "$rc" -eq 0 ] || fail "Escape: exit code $rc, expected 0 ($(cat "$work/err"))"
-echo "ok: Escape ends the show with exit code 0"
+# Escape held across frames shows in the key state; a quick tap, pressed and
+# released within one frame, only as a key-down event. Both end the show.
+hold_escape() { xdotool keydown Escape; sleep 0.3; xdotool keyup Escape; }
+for press in hold_escape "xdotool key Escape"; do
+  run_until $press
+  [ "$rc" -eq 0 ] || fail "Escape ($press): exit code $rc, expected 0 ($(cat "$work/err"))"
+  echo "ok: Escape ($press) ends the show with exit code 0"
+done
 
-# SDL turns SIGTERM into a quit event.
-run_until pkill -TERM -x driftmeadow
+# SDL turns SIGTERM into a quit event; the signal reaches the show through timeout.
+run_until eval 'kill -TERM $pid'
 [ "$rc" -eq 0 ] || fail "quit event: exit code $rc, expected 0"
 echo "ok: a quit event ends the show with exit code 0"
 
