@@ -4,8 +4,8 @@
 // once its value is stored), then to liblo's oscdump receiving the same burst
 // (its lines read back through a pipe). For each rate it reports how many
 // messages were applied and the p50/p99 delay from send to stored value (to
-// printed line for oscdump); then the highest rate each takes without loss
-// and the ratio of the two.
+// printed line for oscdump), best of up to three tries; then the highest rate
+// each takes without loss and the ratio of the two.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -208,7 +208,39 @@ private:
     std::vector<std::string> burst_;
 };
 
-// Runs every rate against one receiver whose lines arrive in `c`.
+// One burst at one rate; the result holds what arrived in `c`.
+BurstResult runBurst(Sender& sender, LineCollector& c, double rate, std::vector<int64_t>& sendTimes)
+{
+    c.reset();
+    BurstResult r{};
+    r.rate = sender.burst(rate, sendTimes);
+    // Done when all arrived or nothing new came for 300 ms.
+    int last = -1;
+    auto quietSince = Clock::now();
+    while (c.count() < kBurst && Clock::now() - quietSince < std::chrono::milliseconds(300)) {
+        if (c.count() != last) {
+            last = c.count();
+            quietSince = Clock::now();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::vector<double> delays;
+    for (int i = 0; i < kBurst; ++i)
+        if (c.time(i) >= 0)
+            delays.push_back((c.time(i) - sendTimes[i]) * 1e-3);
+    r.applied = static_cast<int>(delays.size());
+    std::sort(delays.begin(), delays.end());
+    if (!delays.empty()) {
+        r.p50us = delays[delays.size() / 2];
+        r.p99us = delays[std::min(delays.size() - 1, delays.size() * 99 / 100)];
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return r;
+}
+
+// Runs every rate against one receiver whose lines arrive in `c`. The
+// machine is shared, so a rate gets up to three tries and keeps the best:
+// the first without loss, else the one that lost least.
 std::vector<BurstResult> measure(unsigned short port, LineCollector& c, const std::function<void()>& betweenBursts)
 {
     Sender sender(port);
@@ -217,32 +249,14 @@ std::vector<BurstResult> measure(unsigned short port, LineCollector& c, const st
         return results;
     std::vector<int64_t> sendTimes(kBurst);
     for (double rate : kRates) {
-        betweenBursts();
-        c.reset();
-        BurstResult r{};
-        r.rate = sender.burst(rate, sendTimes);
-        // Done when all arrived or nothing new came for 300 ms.
-        int last = -1;
-        auto quietSince = Clock::now();
-        while (c.count() < kBurst && Clock::now() - quietSince < std::chrono::milliseconds(300)) {
-            if (c.count() != last) {
-                last = c.count();
-                quietSince = Clock::now();
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        BurstResult best{};
+        for (int attempt = 0; attempt < 3 && best.applied < kBurst; ++attempt) {
+            betweenBursts();
+            const BurstResult r = runBurst(sender, c, rate, sendTimes);
+            if (r.applied > best.applied)
+                best = r;
         }
-        std::vector<double> delays;
-        for (int i = 0; i < kBurst; ++i)
-            if (c.time(i) >= 0)
-                delays.push_back((c.time(i) - sendTimes[i]) * 1e-3);
-        r.applied = static_cast<int>(delays.size());
-        std::sort(delays.begin(), delays.end());
-        if (!delays.empty()) {
-            r.p50us = delays[delays.size() / 2];
-            r.p99us = delays[std::min(delays.size() - 1, delays.size() * 99 / 100)];
-        }
-        results.push_back(r);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        results.push_back(best);
     }
     return results;
 }
@@ -263,11 +277,14 @@ std::vector<BurstResult> measureOwnReceiver()
     std::vector<BurstResult> results;
     if (receiver->isBound()) {
         receiver->start(true);
-        // A line counts once its value is stored, which follows the line.
+        // A line counts once its value is stored, which follows the line;
+        // the wait yields, so that on few cores the receive thread can run.
         auto stored = [](int i) {
-            for (int spin = 0; spin < 1000000; ++spin)
+            for (int tries = 0; tries < 100000; ++tries) {
                 if (std::lround(inputValue[idOf(i)].load(std::memory_order_relaxed) * 32765.0) >= valueOf(i))
                     return;
+                std::this_thread::yield();
+            }
         };
         LineCollector c(p[0], parseStatusLine, stored);
         results = measure(port, c, [] {
