@@ -10,6 +10,8 @@
 #include "app/AppGlobals.h"
 #include "app/Platform.h"
 #include "app/RenderState.h"
+#include "control/OscConsole.h"
+#include "control/OscControlReceiver.h"
 #include "gfx/FboStage.h"
 
 AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
@@ -24,6 +26,12 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO);
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         failNoVideoMode();
+
+    // Control messages are taken in from before the window exists.
+    gOscReceiver = new OscControlReceiver(kOscPort, nullptr);
+    if (!gOscReceiver->isBound())
+        failOscPortUnavailable(kOscPort, gOscReceiver->bindError());
+    gOscReceiver->start(true);
 
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
