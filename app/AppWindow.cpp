@@ -33,12 +33,7 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
         failOscPortUnavailable(kOscPort, gOscReceiver->bindError());
     gOscReceiver->start(true);
 
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestShowGlAttributes();
 
     Uint32 flags = SDL_OPENGL;
     if (fullscreen)
@@ -74,6 +69,16 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
 }
 
 AppWindow::~AppWindow() {}
+
+void requestShowGlAttributes()
+{
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
 
 void AppWindow::reshape(int width, int height)
 {
