@@ -5,7 +5,7 @@
 set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 source "$(dirname "$0")/lib/e2e.sh"
-ensure_display
+own_display
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
 

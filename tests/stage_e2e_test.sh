@@ -8,11 +8,7 @@ set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
 source "$(dirname "$0")/lib/e2e.sh"
-# A display of its own: a full-screen SDL window waits for the keyboard and
-# pointer grab, and Escape goes to the focused window, so two shows must not
-# share one display.
-source "$(dirname "$0")/../tools/xvfb.sh"
-start_virtual_display
+own_display
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
 

@@ -8,12 +8,11 @@ in_private_net() {
   unshare --net bash -c 'ip link set lo up && exec "$@"' _ "$@"
 }
 
-# Starts a private Xvfb unless the caller already has a display.
-ensure_display() {
-  if [ -z "${DISPLAY:-}" ]; then
-    source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
-    start_virtual_display
-  fi
+# Starts a virtual display of this script's own: a full-screen show grabs the
+# keyboard, so two shows on one display would take each other's keys.
+own_display() {
+  source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
+  start_virtual_display
 }
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
