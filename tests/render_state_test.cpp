@@ -158,20 +158,4 @@ TEST_F(RenderStateTest, SwitchingSphereMapGenerationOffKeepsTheModeSetLast)
     setTexGen(false);
 }
 
-TEST_F(RenderStateTest, PushOrthoMapsTheUnitSquareTopDownAndPopOrthoPutsBothMatricesBack)
-{
-    const std::vector<float> before = currentMatrices();
-    pushOrtho(0, 0, 1, 1);
-    std::vector<FeedbackVertex> v = captureFeedback([] {
-        glBegin(GL_POINTS);
-        glVertex3f(0.25f, 0.25f, 0.0f);
-        glEnd();
-    });
-    popOrtho();
-    ASSERT_EQ(v.size(), 1u);
-    EXPECT_NEAR(v[0].x, 200.0f, 0.01f);
-    EXPECT_NEAR(v[0].y, 450.0f, 0.01f);  // y = 0 is the top edge
-    EXPECT_EQ(currentMatrices(), before);
-}
-
 }  // namespace

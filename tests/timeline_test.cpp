@@ -164,18 +164,6 @@ TEST(FrameClock, TheFirstFrameIsAtTimeZeroOrTheTicksBetweenItsTwoReadings)
     EXPECT_NEAR(clock.frameTime(), 420.0f, 1e-2);
 }
 
-TEST(FrameClock, AnEntryStartingAtZeroDrawsFromTheFirstFrame)
-{
-    openTestWindow();
-    FrameClock clock([] { return 5000u; });
-    Timeline timeline;
-    RecordingScene scene;
-    timeline.addTimelineEntry(&scene, 0.0f, 850.0f);
-    timeline.drawScenes(clock.frameTime());
-    ASSERT_EQ(scene.calls.size(), 1u);
-    EXPECT_EQ(scene.calls[0].time, 0.0f);
-}
-
 TEST(Fade, TheBlackQuadRisesFromFourHundredTwentySecondsToFullAtFourThirty)
 {
     struct Case {
