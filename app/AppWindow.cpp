@@ -10,6 +10,7 @@
 #include "app/AppGlobals.h"
 #include "app/Platform.h"
 #include "app/RenderState.h"
+#include "gfx/FboStage.h"
 
 AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
                      bool fullscreen, bool resizable, bool console)
@@ -60,6 +61,8 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     // The extension loader needs the context; its result is not needed here,
     // a missing frame-buffer extension is caught where the stage is made.
     glewInit();
+
+    fboStage_ = new FboStage(width, height);
 }
 
 AppWindow::~AppWindow() {}
@@ -121,26 +124,38 @@ void AppWindow::drawContent(float t)
 void AppWindow::drawFrame()
 {
     const float t = clock_.frameTime();
+    fboStage_->begin();
     drawContent(t);
+    fboStage_->end();
+    fboStage_->drawFinalPass();
     SDL_GL_SwapBuffers();
 }
 
 void AppWindow::printGLInfo()
 {
-    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    const char* vendor = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const auto text = [](GLenum name) {
+        const GLubyte* s = glGetString(name);
+        return s ? reinterpret_cast<const char*>(s) : "";
+    };
+    const std::string info =
+        formatGLInfo(text(GL_RENDERER), text(GL_VERSION), text(GL_VENDOR), text(GL_EXTENSIONS));
+    fputs(info.c_str(), stdout);
+}
 
-    std::string list = extensions ? extensions : "";
+std::string formatGLInfo(const char* renderer, const char* version, const char* vendor,
+                         const char* extensions)
+{
+    // One extension name per line, on a copy: the GL's own string stays as it is.
+    std::string list = extensions;
     for (char& c : list)
         if (c == ' ')
             c = '\n';
 
-    printf("---------- OpenGL Info: ---------------------------");
-    printf("GL_RENDERER   = %s\n", renderer ? renderer : "");
-    printf("GL_VERSION    = %s\n", version ? version : "");
-    printf("GL_VENDOR     = %s\n", vendor ? vendor : "");
-    printf("---------- Available OpenGL extensions ------------\n\n%s\n", list.c_str());
-    printf("---------------------------------------------------");
+    std::string out = "---------- OpenGL Info: ---------------------------";
+    out += std::string("GL_RENDERER   = ") + renderer + "\n";
+    out += std::string("GL_VERSION    = ") + version + "\n";
+    out += std::string("GL_VENDOR     = ") + vendor + "\n";
+    out += "---------- Available OpenGL extensions ------------\n\n" + list + "\n";
+    out += "---------------------------------------------------";
+    return out;
 }

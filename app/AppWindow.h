@@ -3,11 +3,13 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 
 #include "app/FrameClock.h"
 #include "app/Timeline.h"
 
 struct SDL_Surface;
+class FboStage;
 class Scene;
 
 class AppWindow {
@@ -25,13 +27,15 @@ public:
     bool addTimelineEntry(Scene* scene, float start, float end);
     int addGatedScene(Scene* scene, const std::atomic<float>* gate);
 
-    // Draws and presents one frame at the frame clock's time.
+    // Draws one frame at the frame clock's time into the off-screen stage,
+    // puts the stage's image in the window and presents it.
     void drawFrame();
 
     void printGLInfo();
 
     FrameClock& frameClock() { return clock_; }
     Timeline& timeline() { return timeline_; }
+    FboStage* fboStage() { return fboStage_; }
 
 private:
     // What one frame draws before it reaches the window: the active scenes,
@@ -40,5 +44,11 @@ private:
 
     Timeline timeline_;
     SDL_Surface* screen_ = nullptr;
+    FboStage* fboStage_ = nullptr;
     FrameClock clock_;
 };
+
+// The text that printGLInfo writes: the identification strings, then the
+// extension list with one name per line.
+std::string formatGLInfo(const char* renderer, const char* version, const char* vendor,
+                         const char* extensions);

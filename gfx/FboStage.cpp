@@ -1,0 +1,218 @@
+#include "gfx/FboStage.h"
+
+#include <climits>
+#include <cstdlib>
+
+#include "app/RenderState.h"
+#include "control/ControlState.h"
+#include "gfx/FboErrors.h"
+#include "gfx/FrameBufferObject.h"
+#include "gfx/Texture.h"
+
+// Shared state of the feedback pass: its copy texture, made on the first
+// call and kept to the end of the process. Main thread.
+static Texture* sCopyTexture = nullptr;
+
+int FboStage::stageSize(int n)
+{
+    if (n < 1 || n > (INT_MAX / 2) + 1)
+        return 0;
+    int size = 1;
+    while (size < n)
+        size *= 2;
+    return size;
+}
+
+FboStage::FboStage(int windowWidth, int windowHeight)
+    : width(stageSize(windowWidth)), height(stageSize(windowHeight))
+{
+    reportStageSize(width, height);
+    fbo = new FrameBufferObject;
+    fbo->create(width, height, FrameBufferObject::DepthBuffer24);
+}
+
+FboStage::~FboStage()
+{
+    if (fbo) {
+        fbo->unbind();
+        delete fbo;
+    }
+}
+
+// State set: the viewport, at the stage's size until `end` pops it.
+void FboStage::begin()
+{
+    glPushAttrib(GL_VIEWPORT_BIT);
+    glViewport(0, 0, width, height);
+    fbo->bind();
+}
+
+void FboStage::end()
+{
+    fbo->unbind();
+    glPopAttrib();
+}
+
+GLuint FboStage::texture() const
+{
+    return fbo->getColorTextureName();
+}
+
+FboStage::TexRect FboStage::shakeRect(float p)
+{
+    // A fresh draw in 0..1 each; RAND_MAX is the generator's own range.
+    auto draw = [] { return static_cast<double>(rand()) * (1.0 / RAND_MAX); };
+    TexRect rect;
+    rect.t1 = static_cast<float>(1.0 - draw() * p);
+    rect.s1 = static_cast<float>(1.0 - draw() * p);
+    rect.t0 = static_cast<float>(draw() * p);
+    rect.s0 = static_cast<float>(draw() * p);
+    return rect;
+}
+
+// The texture binding and the white colour are left in place on purpose:
+// the next frame starts with them.
+void FboStage::drawFinalPass() const
+{
+    glBindTexture(GL_TEXTURE_2D, texture());
+    glColor3f(1, 1, 1);
+    const double shake = readInput(0);
+    const TexRect r = shakeRect(static_cast<float>(shake * shake));
+    drawTexturedScreenQuad(r.s0, r.t0, r.s1, r.t1);
+}
+
+// State set, restored by the attribute pop: culling, depth test, lighting
+// and texturing off; blending on with the inverting function; alpha writes
+// off, so the stage stays as opaque as it was when the final pass shows it.
+void FboStage::invertOverlay(float amount)
+{
+    if (amount <= 0)
+        return;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    pushOrtho(0, 0, 1, 1);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE_MINUS_SRC_COLOR);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+    glColor4f(amount, amount, amount, 1.0f);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glVertex3f(0, 0, 0);
+    glVertex3f(0, 1, 0);
+    glVertex3f(1, 1, 0);
+    glVertex3f(1, 0, 0);
+    glEnd();
+    popOrtho();
+    glPopAttrib();
+}
+
+const Texture* FboStage::copyTexture()
+{
+    return sCopyTexture;
+}
+
+// State set, restored by the attribute pop and the matrix pops: blending and
+// its function, the current colour, texturing on, lighting, depth test and
+// culling off, the copy texture bound; the texture matrix is pushed and
+// popped round each zoom step.
+void FboStage::feedbackPass(int mode, float insetX, float insetY, float angle, float,
+                            float alpha, int zoomSteps, int multiplyPasses, float finalAlpha)
+{
+    const int W = width;
+    const int H = height;
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushMatrix();
+    if (!sCopyTexture)
+        sCopyTexture = new Texture(nullptr, 1024, W > 480 ? 1024 : 512, false);
+    // The stage's block in the copy texture, whole and its quarter. The
+    // texture may have been made by a stage of another width, so its own
+    // height is the one that maps texels to coordinates.
+    const int T = sCopyTexture->height;
+    const double sW = W / 1024.0;
+    const double tH = static_cast<double>(H) / T;
+    const double qs = W * 0.5 / 1024.0;
+    const double qt = H * 0.5 / T;
+
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    pushOrtho(0, 0, 1, 1);
+    setTexturing(true);
+    setLighting(false);
+    setDepthTest(false);
+    setCulling(false);
+
+    sCopyTexture->bind();
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, W, H);
+    glEnable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+
+    // Multiply stage: the first quad blends as the caller had it, the others
+    // turn each colour d into d * (s + d).
+    for (int i = 0; i <= multiplyPasses; ++i) {
+        if (i == 1)
+            glBlendFunc(GL_DST_COLOR, GL_DST_COLOR);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(0, 0.5f, 0);
+        glTexCoord2f(static_cast<float>(sW), 0);
+        glVertex3f(0.5f, 0.5f, 0);
+        glTexCoord2f(static_cast<float>(sW), static_cast<float>(tH));
+        glVertex3f(0.5f, 0, 0);
+        glTexCoord2f(0, static_cast<float>(tH));
+        glVertex3f(0, 0, 0);
+        glEnd();
+    }
+
+    // A negative remainder keeps the multiply stage's blend function.
+    switch (mode % 3) {
+    case 0: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+    case 1: glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
+    case 2: glBlendFunc(GL_SRC_ALPHA, GL_DST_COLOR); break;
+    default: break;
+    }
+
+    // Each step draws the top-left quarter back into itself, inset and
+    // turned twice as much as the step before.
+    double a = insetX / W;
+    double b = insetY / W;
+    double r = angle;
+    for (int step = 0; step < zoomSteps; ++step) {
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, H / 2, W / 2, H / 2);
+        glColor4f(1, 1, 1, alpha);
+        glMatrixMode(GL_TEXTURE);
+        glPushMatrix();
+        glTranslatef(static_cast<float>(qs * 0.5), static_cast<float>(qt * 0.5), 0);
+        glRotatef(static_cast<float>(r), 1, 0, 1);
+        glTranslatef(static_cast<float>(-qs * 0.5), static_cast<float>(-qt * 0.5), 0);
+        glBegin(GL_QUADS);
+        glTexCoord2f(static_cast<float>(a), static_cast<float>(b));
+        glVertex3f(0, 0.5f, 0);
+        glTexCoord2f(static_cast<float>(qs - a), static_cast<float>(b));
+        glVertex3f(0.5f, 0.5f, 0);
+        glTexCoord2f(static_cast<float>(qs - a), static_cast<float>(qt - b));
+        glVertex3f(0.5f, 0, 0);
+        glTexCoord2f(static_cast<float>(a), static_cast<float>(qt - b));
+        glVertex3f(0, 0, 0);
+        glEnd();
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        a *= 2;
+        b *= 2;
+        r *= 2;
+    }
+
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, H / 2, W / 2, H / 2);
+    if (finalAlpha > 0) {
+        glBlendFunc(GL_SRC_ALPHA, GL_ZERO);
+        glColor4f(1, 1, 1, finalAlpha);
+        drawTexturedScreenQuad(0, 0, static_cast<float>(sW), static_cast<float>(tH));
+    }
+    glBlendFunc(GL_ONE, GL_ONE);
+    drawTexturedScreenQuad(0, 0, static_cast<float>(qs), static_cast<float>(qt));
+
+    popOrtho();
+    glPopMatrix();
+    glPopAttrib();
+}
