@@ -27,3 +27,6 @@ struct GroundItem {
     // side. With shadowPass it sets no colour.
     void drawLeaf(float width, float height, bool shadowPass) const;
 };
+
+// Twenty 32-bit fields, in this order, with no padding.
+static_assert(sizeof(GroundItem) == 20 * 4, "GroundItem is a record of twenty 32-bit fields");
