@@ -78,6 +78,7 @@ std::vector<Point> cubeCentres(const std::function<void()>& draw)
 
 GLuint submittedVertices(const std::function<void()>& draw)
 {
+    EXPECT_TRUE(GLEW_ARB_pipeline_statistics_query) << "the GL cannot count submitted vertices";
     GLuint query = 0;
     glGenQueries(1, &query);
     glBeginQuery(GL_VERTICES_SUBMITTED_ARB, query);

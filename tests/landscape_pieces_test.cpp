@@ -86,6 +86,7 @@ std::vector<Vertex> allVertices(const std::vector<Triangle>& triangles)
 // The number of vertices the draw hands to GL, before any primitive assembly.
 GLuint submittedVertices(const std::function<void()>& draw)
 {
+    EXPECT_TRUE(GLEW_ARB_pipeline_statistics_query) << "the GL cannot count submitted vertices";
     GLuint query = 0;
     glGenQueries(1, &query);
     glBeginQuery(GL_VERTICES_SUBMITTED_ARB, query);
