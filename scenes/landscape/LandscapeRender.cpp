@@ -124,6 +124,9 @@ void LandscapeScene::render(float time, float)
     const Weights w = weightsFor(m);
     const float u = static_cast<float>((1.0 + m) * 0.5);
     const float headScale = static_cast<float>(std::pow(m, 2.0));
+    // At morph 0 the flower side's heads and leaves are scaled to nothing and
+    // its butterflies are fully transparent: nothing of them would show.
+    const bool flowerPartsShow = m > 0.0f;
 
     const float t = time;
     const float T = static_cast<float>(0.11 * t);
@@ -136,8 +139,8 @@ void LandscapeScene::render(float time, float)
     gradient(groundStops, u, ground);
 
     // The state set below is left for the caller's attribute pop: smooth
-    // shading, texturing, culling, depth test and writes, lighting, blend
-    // function, the bound texture and the current colour.
+    // shading, texturing, culling, depth test and writes, lighting, blending
+    // and its function, the bound texture and the current colour.
     glClearColor(sky[0], sky[1], sky[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -157,22 +160,39 @@ void LandscapeScene::render(float time, float)
             glPopMatrix();
             continue;
         }
+        // The squares as the textured-quad piece draws them (lighting, depth
+        // test and writes and culling off; texturing is off here), but in one
+        // batch under one attribute push rather than one push per square.
+        // The list's attribute pop leaves the current colour as it was.
         sCloudLists[c] = glGenLists(1);
         glNewList(sCloudLists[c], GL_COMPILE);
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        disableDepthAndLighting();
         glPushMatrix();
         glScalef(0.05f, 0.05f, 1.0f);
+        glBegin(GL_QUADS);
+        glNormal3f(0.0f, 0.0f, -1.0f);
         for (int i = 0; i < clouds->count[c]; ++i) {
             const CloudPoint& p = *clouds->points[c][i];
+            const float x = static_cast<float>(p.x);
+            const float y = static_cast<float>(p.y);
             glColor4f(p.red * 0.7f, p.green * 0.8f, p.blue, 0.3f);
-            drawQuad(static_cast<float>(p.x), static_cast<float>(p.y), 0.0f,
-                     0.9f, 0.9f, 0.0f, 0.0f, 1.0f, 1.0f);
+            glVertex3f(x, y, 0.0f);
+            glVertex3f(x + 0.9f, y, 0.0f);
+            glVertex3f(x + 0.9f, y + 0.9f, 0.0f);
+            glVertex3f(x, y + 0.9f, 0.0f);
         }
+        glEnd();
         glPopMatrix();
+        glPopAttrib();
         glEndList();
     }
 
     // Floor: the texture repeats six times across and four times in depth,
     // slides with the scroll and darkens toward the far edge.
+    // Opaque surfaces (alpha 1) are drawn without blending, which gives the
+    // same pixels and spares reading the target.
+    glDisable(GL_BLEND);
     setTexturing(true);
     floorTexture->bind();
     glBegin(GL_QUADS);
@@ -221,6 +241,7 @@ void LandscapeScene::render(float time, float)
     setCulling(false);
     setDepthTest(false);
     setLighting(false);
+    glEnable(GL_BLEND);
     glColor4f(0.0f, 0.0f, 0.0f, 0.3f);
     glPushMatrix();
     const float itemShadowPlane[3] = {0.0f, -0.148f, 0.0f};
@@ -239,7 +260,7 @@ void LandscapeScene::render(float time, float)
         glPushMatrix();
         glTranslatef(shape.width / 2, shape.height, 0.0f);
         if (item->headShadowList != 0) {
-            if (m >= 0.0f) {
+            if (flowerPartsShow) {
                 glPushMatrix();
                 glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
                 glScalef(headScale, headScale, headScale);
@@ -258,7 +279,7 @@ void LandscapeScene::render(float time, float)
             glEndList();
         }
         glPopMatrix();
-        if (m >= 0.0f)
+        if (flowerPartsShow)
             drawLeafOf(*item, shape, true);
         glPopMatrix();
     }
@@ -266,6 +287,7 @@ void LandscapeScene::render(float time, float)
 
     // Ground items: block, house and flower blended by the weights.
     setDepthTest(true);
+    glDisable(GL_BLEND);
     for (GroundItem* item : items) {
         const Shape shape = shapeOf(*item);
         glPushMatrix();
@@ -286,7 +308,7 @@ void LandscapeScene::render(float time, float)
         glPushMatrix();
         glTranslatef(shape.width / 2, shape.height, 0.0f);
         if (item->headList != 0) {
-            if (m >= 0.0f) {
+            if (flowerPartsShow) {
                 glPushMatrix();
                 glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
                 glScalef(headScale, headScale, headScale);
@@ -306,7 +328,7 @@ void LandscapeScene::render(float time, float)
             glEndList();
         }
         glPopMatrix();
-        if (m >= 0.0f)
+        if (flowerPartsShow)
             drawLeafOf(*item, shape, false);
         glPopMatrix();
     }
@@ -330,7 +352,8 @@ void LandscapeScene::render(float time, float)
 
     // Butterflies on the flower side: faint and wide near 0, opaque and close
     // to the figure at 1. Their shadows keep the close radii.
-    if (m >= 0.0f) {
+    if (flowerPartsShow) {
+        glEnable(GL_BLEND);
         setCulling(false);
         setLighting(true);
         const double e = std::pow(m, 0.25);
@@ -354,6 +377,7 @@ void LandscapeScene::render(float time, float)
     // Smoke on the grey side: puffs at fixed depths drifting left, thicker
     // the greyer the look.
     if (m < 0.0f) {
+        glEnable(GL_BLEND);
         setTexturing(true);
         setDepthTest(false);
         setDepthWrite(false);
