@@ -10,6 +10,8 @@
 #include "app/AppGlobals.h"
 #include "app/Platform.h"
 #include "app/RenderState.h"
+#include "control/OscConsole.h"
+#include "control/OscControlReceiver.h"
 #include "gfx/FboStage.h"
 
 AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
@@ -25,12 +27,13 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         failNoVideoMode();
 
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // Control messages are taken in from before the window exists.
+    gOscReceiver = new OscControlReceiver(kOscPort, nullptr);
+    if (!gOscReceiver->isBound())
+        failOscPortUnavailable(kOscPort, gOscReceiver->bindError());
+    gOscReceiver->start(true);
+
+    requestShowGlAttributes();
 
     Uint32 flags = SDL_OPENGL;
     if (fullscreen)
@@ -66,6 +69,16 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
 }
 
 AppWindow::~AppWindow() {}
+
+void requestShowGlAttributes()
+{
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
 
 void AppWindow::reshape(int width, int height)
 {

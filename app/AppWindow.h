@@ -52,3 +52,7 @@ private:
 // extension list with one name per line.
 std::string formatGLInfo(const char* renderer, const char* version, const char* vendor,
                          const char* extensions);
+
+// The GL attributes the show's window asks for: 8 bits per colour channel
+// and alpha, 24-bit depth, double buffering. Call before SDL_SetVideoMode.
+void requestShowGlAttributes();

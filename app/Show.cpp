@@ -17,9 +17,13 @@ int runShow()
     bool quit = false;
     while (true) {
         SDL_Event event;
-        while (SDL_PollEvent(&event))
-            if (event.type == SDL_QUIT)
+        while (SDL_PollEvent(&event)) {
+            // A press of Escape that is released again within one frame
+            // leaves no trace in the key state, so its key-down event counts too.
+            if (event.type == SDL_QUIT ||
+                (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE))
                 quit = true;
+        }
         if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE])
             quit = true;
         gApp->drawFrame();

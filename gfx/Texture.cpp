@@ -1,8 +1,23 @@
 #include "gfx/Texture.h"
 
+#include "gfx/Image.h"
+
 Texture::Texture(const void* pixels, int width, int height, bool alpha)
 {
     upload(pixels, width, height, alpha);
+}
+
+// Every Image holds 3 bytes per pixel without alpha or 4 with alpha, rows
+// padded to 4 bytes: exactly what the upload reads.
+Texture::Texture(const Image& image)
+{
+    upload(image.pixels(), image.width(), image.height(), image.hasAlpha());
+}
+
+Texture::Texture(const char* fileName, int w, int h)
+{
+    const Image image(fileName, w, h);
+    upload(image.pixels(), image.width(), image.height(), image.hasAlpha());
 }
 
 Texture::~Texture()

@@ -1,5 +1,7 @@
 #include "support/GlTestWindow.h"
 
+#include "app/AppWindow.h"
+
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
@@ -13,12 +15,7 @@ void openTestWindow()
         fprintf(stderr, "test window: SDL_Init failed: %s\n", SDL_GetError());
         exit(1);
     }
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestShowGlAttributes();
     if (!SDL_SetVideoMode(800, 600, 32, SDL_OPENGL)) {
         fprintf(stderr, "test window: no GL video mode: %s\n", SDL_GetError());
         exit(1);

@@ -1,0 +1,63 @@
+#include "control/OscConsole.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+const char* const kArgumentOutOfRange = "argument out of range";
+
+void printInputStatus(int id, int value)
+{
+    printf("inputValue:  ID: %i\tval: %i                 \r", id, value);
+    fflush(stdout);
+}
+
+void printControllerStatus(int channel, int controller, int value)
+{
+    printf("CTL:  ch: %i\tid: %i\tval: %i        \r", channel, controller, value);
+    fflush(stdout);
+}
+
+void printNoteStatus(int channel, int note, int velocity)
+{
+    printf("NOTE: ch: %i\tnum: %i\tvel: %i        \r", channel, note, velocity);
+    fflush(stdout);
+}
+
+void printBendStatus(int channel, int bend)
+{
+    printf("BEND: ch: %i\tval: %i        \r", channel, bend);
+    fflush(stdout);
+}
+
+void reportMessageError(const char* address, const char* what)
+{
+    printf("error while parsing message: %s: %s\n", address, what);
+    fflush(stdout);
+}
+
+void reportPacketError(const char* what)
+{
+    printf("error while parsing message: %s\n", what);
+    fflush(stdout);
+}
+
+void reportThreadNotCreated()
+{
+    fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
+    fflush(stderr);
+}
+
+void reportReceiveLoopFailure(const char* what)
+{
+    fprintf(stderr, "OSC receive loop failed, restarting it: %s\n", what);
+    fflush(stderr);
+}
+
+void failOscPortUnavailable(unsigned port, const char* reason)
+{
+    fprintf(stderr, "Couldn't listen for OSC on UDP port %u: %s\n", port, reason);
+    fflush(stderr);
+    SDL_Quit();
+    exit(2);
+}

@@ -1,0 +1,35 @@
+// The OSC subsystem's console lines, with their exact texts. Status and
+// message error lines go to standard output from the receive thread; the
+// socket and thread failures go to standard error. Every line is flushed at
+// once: status lines end in a carriage return, which no stream buffering
+// would ever flush, and a pipe or file is fully buffered.
+#pragma once
+
+// Status lines, printed after a message's checks and before its stores. Each
+// ends in blanks and a carriage return so the next one overwrites it.
+void printInputStatus(int id, int value);                     // "/driftmeadow"
+void printControllerStatus(int channel, int controller, int value);  // "/CTL"
+void printNoteStatus(int channel, int note, int velocity);    // "/NOTE"
+void printBendStatus(int channel, int bend);                  // "/BEND", as received
+
+// "error while parsing message: <address>: <what>\n" on standard output; the
+// message has no effect.
+void reportMessageError(const char* address, const char* what);
+
+// A datagram dropped before any of its messages was looked at, because its
+// structure is unsound: "error while parsing message: <what>\n".
+void reportPacketError(const char* what);
+
+// The text of the error line for an index outside its table.
+extern const char* const kArgumentOutOfRange;  // "argument out of range"
+
+// "Unable to create thread: %s\n" on standard error with SDL's error text.
+void reportThreadNotCreated();
+
+// The receive loop itself failed (not a datagram); it is started again.
+void reportReceiveLoopFailure(const char* what);
+
+// The OSC port could not be had (another program holds it): one line on
+// standard error naming the port and the socket's reason, then SDL_Quit and
+// exit code 2.
+[[noreturn]] void failOscPortUnavailable(unsigned port, const char* reason);

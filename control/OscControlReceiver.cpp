@@ -1,0 +1,238 @@
+#include "control/OscControlReceiver.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+
+#include <ip/IpEndpointName.h>
+#include <osc/OscReceivedElements.h>
+
+#include "control/ControlState.h"
+#include "control/OscConsole.h"
+#include "control/OscPacketCheck.h"
+
+namespace {
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+bool isChannel(osc::int32 channel)
+{
+    return channel >= 0 && channel < kMidiChannels;
+}
+
+bool isKey(osc::int32 key)
+{
+    return key >= 0 && key < kMidiKeys;
+}
+
+// The factors are double reciprocals; the product is rounded to float once.
+float scaled(double value, double divisor)
+{
+    return static_cast<float>(value * (1.0 / divisor));
+}
+
+// Each apply* checks the indexes of one message, prints its status line and
+// stores its values; false (nothing printed, nothing stored) when an index
+// lies outside its table.
+bool applyInput(osc::int32 id, osc::int32 value)
+{
+    if (id < 0 || id >= kInputValueCount)
+        return false;
+    printInputStatus(id, value);
+    inputValue[id].store(scaled(value, 32765.0), kRelaxed);
+    return true;
+}
+
+bool applyController(osc::int32 channel, osc::int32 controller, osc::int32 value)
+{
+    if (!isChannel(channel) || !isKey(controller))
+        return false;
+    printControllerStatus(channel, controller, value);
+    controllerValue[channel * kMidiKeys + controller].store(scaled(value, 127.0), kRelaxed);
+    return true;
+}
+
+bool applyNote(osc::int32 channel, osc::int32 note, osc::int32 velocity)
+{
+    if (!isChannel(channel) || !isKey(note))
+        return false;
+    printNoteStatus(channel, note, velocity);
+    const float v = scaled(velocity, 127.0);
+    lastNoteNumber.store(static_cast<int16_t>(note), kRelaxed);
+    noteVelocity[channel * kMidiKeys + note].store(v, kRelaxed);
+    lastNoteVelocity.store(v, kRelaxed);
+    return true;
+}
+
+bool applyBend(osc::int32 channel, osc::int32 bend)
+{
+    if (!isChannel(channel))
+        return false;
+    printBendStatus(channel, bend);
+    // In double, so that no int32 bend value overflows.
+    const double b = static_cast<double>(bend) - 8192.0;
+    const float f = b > 0 ? scaled(b, 8191.0) : scaled(b, 8192.0);
+    pitchBend[channel].store(f, kRelaxed);
+    lastPitchBend.store(f, kRelaxed);
+    return true;
+}
+
+// oscpack ends its error texts with a line feed; the console line adds its own.
+std::string withoutLineEnd(const char* text)
+{
+    std::string s = text;
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
+        s.pop_back();
+    return s;
+}
+
+}  // namespace
+
+OscControlReceiver::OscControlReceiver(unsigned short port, const char* address)
+{
+    try {
+        const IpEndpointName local = address ? IpEndpointName(address, port)
+                                             : IpEndpointName(IpEndpointName::ANY_ADDRESS, port);
+        socket_ = new UdpListeningReceiveSocket(local, this);
+    } catch (const std::exception& e) {
+        bindError_ = withoutLineEnd(e.what());
+    }
+}
+
+OscControlReceiver::~OscControlReceiver()
+{
+    endThread();
+    if (socket_) {
+        socket_->AsynchronousBreak();
+        delete socket_;
+    }
+}
+
+void OscControlReceiver::start(bool threaded)
+{
+    threaded_ = threaded;
+    if (!socket_)
+        return;
+    if (threaded) {
+        thread_ = SDL_CreateThread(&OscControlReceiver::receiveThread, this);
+        if (!thread_)
+            reportThreadNotCreated();
+    } else {
+        runLoop();
+    }
+}
+
+void OscControlReceiver::stop()
+{
+    if (!threaded_)
+        return;
+    printf("Signaling thread to quit...");
+    fflush(stdout);
+    endThread();
+    printf(" thread quitted.\n");
+    fflush(stdout);
+}
+
+int OscControlReceiver::receiveThread(void* receiver)
+{
+    static_cast<OscControlReceiver*>(receiver)->runLoop();
+    SDL_Delay(100);
+    return 0;
+}
+
+void OscControlReceiver::runLoop()
+{
+    // Run returns only when the loop is broken; an exception out of it is a
+    // failure of the loop itself (datagrams are handled inside), after
+    // which it is started again unless an end was asked for.
+    while (true) {
+        try {
+            socket_->Run();
+            break;
+        } catch (const std::exception& e) {
+            reportReceiveLoopFailure(withoutLineEnd(e.what()).c_str());
+        } catch (...) {
+            reportReceiveLoopFailure("unknown error");
+        }
+        if (stopRequested_.load())
+            break;
+        SDL_Delay(100);
+    }
+    loopEnded_.store(true);
+}
+
+void OscControlReceiver::endThread()
+{
+    if (!thread_)
+        return;
+    stopRequested_.store(true);
+    // oscpack's Run clears its break flag when it starts, so a break that
+    // comes before the loop runs would be lost: repeat it until the loop ends.
+    while (!loopEnded_.load()) {
+        socket_->AsynchronousBreak();
+        SDL_Delay(5);
+    }
+    SDL_WaitThread(thread_, nullptr);
+    thread_ = nullptr;
+}
+
+void OscControlReceiver::ProcessPacket(const char* data, int size, const IpEndpointName& remote)
+{
+    if (size < 0) {
+        reportPacketError("empty datagram");
+        return;
+    }
+    if (const char* fault = checkOscPacket(data, static_cast<std::size_t>(size))) {
+        reportPacketError(fault);
+        return;
+    }
+    try {
+        osc::OscPacketListener::ProcessPacket(data, size, remote);
+    } catch (const std::exception& e) {
+        reportPacketError(e.what());
+    } catch (...) {
+        reportPacketError("unknown error");
+    }
+}
+
+void OscControlReceiver::ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName&)
+{
+    const char* address = message.AddressPattern();
+    try {
+        osc::ReceivedMessageArgumentStream args = message.ArgumentStream();
+        osc::int32 a = 0, b = 0, c = 0;
+        bool inRange = true;
+        if (strcmp(address, "/driftmeadow") == 0) {
+            args >> a >> b >> osc::EndMessage;
+            inRange = applyInput(a, b);
+        } else if (strcmp(address, "/CTL") == 0) {
+            args >> a >> b >> c >> osc::EndMessage;
+            inRange = applyController(a, b, c);
+        } else if (strcmp(address, "/NOTE") == 0) {
+            args >> a >> b >> c >> osc::EndMessage;
+            inRange = applyNote(a, b, c);
+        } else if (strcmp(address, "/BEND") == 0) {
+            args >> a >> b >> osc::EndMessage;
+            inRange = applyBend(a, b);
+        }
+        if (!inRange)
+            reportMessageError(address, kArgumentOutOfRange);
+    } catch (const osc::Exception& e) {
+        reportMessageError(address, e.what());
+    }
+}
+
+float OscControlReceiver::getController(int channel, int controller) const
+{
+    return controllerValue[(channel & 15) * kMidiKeys + (controller & 127)].load(kRelaxed);
+}
+
+float OscControlReceiver::getNoteVelocity(int channel, int note) const
+{
+    return noteVelocity[(channel & 15) * kMidiKeys + (note & 127)].load(kRelaxed);
+}
+
+int OscControlReceiver::getLastNoteNumber() const
+{
+    return lastNoteNumber.load(kRelaxed);
+}

@@ -1,0 +1,289 @@
+#include "gfx/Image.h"
+
+#include "gfx/ImageErrors.h"
+
+#include <SDL_image.h>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// The channel masks of every surface this class makes: red in the first byte
+// of a pixel, green in the second, blue in the third, alpha in the fourth.
+const Uint32 kRedMask = 0x000000FF;
+const Uint32 kGreenMask = 0x0000FF00;
+const Uint32 kBlueMask = 0x00FF0000;
+const Uint32 kAlphaMask = 0xFF000000;
+
+SDL_Surface* createSurface(int width, int height, int bitsPerPixel, Uint32 alphaMask)
+{
+    SDL_Surface* s = SDL_CreateRGBSurface(0, width, height, bitsPerPixel, kRedMask, kGreenMask,
+                                          kBlueMask, alphaMask);
+    if (!s)
+        failCreateSurface(SDL_GetError());
+    return s;
+}
+
+bool isTextureLayout(const SDL_Surface* s)
+{
+    const SDL_PixelFormat* f = s->format;
+    return (f->BytesPerPixel == 3 && f->Amask == 0) || (f->BytesPerPixel == 4 && f->Amask != 0);
+}
+
+// Brings a surface of any other layout to 24-bit (32-bit when it has alpha),
+// so that every reader may take 3 or 4 bytes per pixel. A 32-bit surface
+// without alpha only loses its padding byte: its colour bytes keep their order.
+// Returns null when no such surface can be made.
+SDL_Surface* toTextureLayout(SDL_Surface* loaded)
+{
+    const SDL_PixelFormat* f = loaded->format;
+    const bool alpha = f->Amask != 0;
+    Uint32 r = kRedMask, g = kGreenMask, b = kBlueMask;
+    if (f->BytesPerPixel == 4 && !alpha && ((f->Rmask | f->Gmask | f->Bmask) & 0xFF000000) == 0) {
+        r = f->Rmask;
+        g = f->Gmask;
+        b = f->Bmask;
+    }
+    SDL_Surface* layout =
+        SDL_CreateRGBSurface(0, 1, 1, alpha ? 32 : 24, r, g, b, alpha ? kAlphaMask : 0);
+    if (!layout)
+        return nullptr;
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, layout->format, 0);
+    SDL_FreeSurface(layout);
+    return converted;
+}
+
+// The decoders do not all notice a file that ends early: the JPEG decoder
+// fills the missing rows with grey and only warns, the PNG loader reads on
+// past the end without stopping (a PNG cut inside its header chunks hangs
+// it), and the BMP loader takes a cut header's missing fields from whatever
+// memory holds. So before decoding, a JPEG must reach its end-of-image
+// marker, a PNG its IEND chunk, and a BMP must hold its headers and, when
+// uncompressed, all its rows. Files of other kinds are left to their loaders.
+bool jpegReachesItsEnd(const std::vector<unsigned char>& d)
+{
+    const size_t n = d.size();
+    size_t i = 2;
+    while (i < n) {
+        if (d[i] != 0xFF) {  // stray bytes before a marker, skipped as the decoder does
+            ++i;
+            continue;
+        }
+        while (i < n && d[i] == 0xFF)
+            ++i;
+        if (i >= n)
+            break;
+        const unsigned marker = d[i++];
+        if (marker == 0xD9)
+            return true;
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            continue;  // markers without a length field
+        if (i + 2 > n)
+            break;
+        i += (size_t(d[i]) << 8) | d[i + 1];
+        if (marker == 0xDA) {
+            // Entropy-coded data runs to the next marker other than a stuffed
+            // 0xFF00 or a restart marker.
+            while (i + 1 < n &&
+                   !(d[i] == 0xFF && d[i + 1] != 0x00 && (d[i + 1] < 0xD0 || d[i + 1] > 0xD7)))
+                ++i;
+            if (i + 1 >= n)
+                break;
+        }
+    }
+    return false;
+}
+
+bool pngReachesItsEnd(const std::vector<unsigned char>& d)
+{
+    size_t i = 8;  // past the signature
+    while (i + 12 <= d.size()) {
+        const size_t length =
+            size_t(d[i]) << 24 | size_t(d[i + 1]) << 16 | size_t(d[i + 2]) << 8 | d[i + 3];
+        const bool end = d[i + 4] == 'I' && d[i + 5] == 'E' && d[i + 6] == 'N' && d[i + 7] == 'D';
+        if (length > d.size() - i - 12)
+            return false;
+        if (end)
+            return true;
+        i += 12 + length;  // length, type, data, CRC
+    }
+    return false;
+}
+
+uint32_t littleEndian(const std::vector<unsigned char>& d, size_t at, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | d[at + i];
+    return v;
+}
+
+bool bmpReachesItsEnd(const std::vector<unsigned char>& d)
+{
+    if (d.size() < 18)
+        return false;
+    const uint64_t dataOffset = littleEndian(d, 10, 4);
+    const uint32_t infoSize = littleEndian(d, 14, 4);
+    if (infoSize < 12 || d.size() < 14 + uint64_t(infoSize))
+        return false;
+    int64_t width, height;
+    uint32_t bitsPerPixel, compression = 0;
+    if (infoSize == 12) {  // the old OS/2 header
+        width = int16_t(littleEndian(d, 18, 2));
+        height = int16_t(littleEndian(d, 20, 2));
+        bitsPerPixel = littleEndian(d, 24, 2);
+    } else {
+        if (infoSize < 20)
+            return false;
+        width = int32_t(littleEndian(d, 18, 4));
+        height = int32_t(littleEndian(d, 22, 4));
+        bitsPerPixel = littleEndian(d, 28, 2);
+        compression = littleEndian(d, 30, 4);
+    }
+    if (compression != 0 && compression != 3)  // run-length data has no fixed size
+        return dataOffset <= d.size();
+    const uint64_t rowBytes = (uint64_t(width < 0 ? -width : width) * bitsPerPixel + 31) / 32 * 4;
+    return dataOffset + rowBytes * uint64_t(height < 0 ? -height : height) <= d.size();
+}
+
+// A file that cannot be read at all is not whole either.
+bool fileIsWhole(const char* fileName)
+{
+    FILE* f = fopen(fileName, "rb");
+    if (!f)
+        return false;
+    std::vector<unsigned char> d;
+    unsigned char chunk[65536];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
+        d.insert(d.end(), chunk, chunk + got);
+    const bool readError = ferror(f) != 0;
+    fclose(f);
+    if (readError)
+        return false;
+    static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (d.size() >= 8 && std::equal(kPng, kPng + 8, d.begin()))
+        return pngReachesItsEnd(d);
+    if (d.size() >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF)
+        return jpegReachesItsEnd(d);
+    if (d.size() >= 2 && d[0] == 'B' && d[1] == 'M')
+        return bmpReachesItsEnd(d);
+    return true;
+}
+
+}  // namespace
+
+Image::Image() = default;
+
+Image::Image(const char* fileName, int width, int height)
+{
+    load(fileName, width, height);
+}
+
+Image::Image(void* pixels, int width, int height, int bitsPerPixel, bool alpha)
+{
+    if (bitsPerPixel != (alpha ? 32 : 24)) {
+        char reason[96];
+        snprintf(reason, sizeof reason, "%i bpp %s alpha is not a texture layout", bitsPerPixel,
+                 alpha ? "with" : "without");
+        failCreateSurface(reason);
+    }
+    const Uint32 alphaMask = alpha ? kAlphaMask : 0;
+    if (!pixels) {
+        surface = createSurface(width, height, bitsPerPixel, alphaMask);
+        return;
+    }
+    // SDL checks these limits for its own surfaces but not for wrapped memory,
+    // whose row pitch must fit SDL's 16-bit field.
+    if (width < 0 || height < 0 || width >= 16384 || height >= 65536)
+        failCreateSurface("Width or height is too large");
+    const int pitch = (width * (bitsPerPixel / 8) + 3) & ~3;
+    surface = SDL_CreateRGBSurfaceFrom(pixels, width, height, bitsPerPixel, pitch, kRedMask,
+                                       kGreenMask, kBlueMask, alphaMask);
+    if (!surface)
+        failCreateSurface(SDL_GetError());
+}
+
+Image::~Image()
+{
+    if (surface)
+        SDL_FreeSurface(surface);
+}
+
+void Image::load(const char* fileName, int w, int h)
+{
+    if (surface) {
+        SDL_FreeSurface(surface);
+        surface = nullptr;
+    }
+    SDL_Surface* loaded = fileIsWhole(fileName) ? IMG_Load(fileName) : nullptr;
+    if (loaded && !isTextureLayout(loaded)) {
+        SDL_Surface* converted = toTextureLayout(loaded);
+        SDL_FreeSurface(loaded);
+        loaded = converted;
+    }
+    if (!loaded)
+        failImageLoad(fileName);
+    printf("Image: Loaded file \"%s\"", fileName);
+
+    if (w > 0 && h > 0 && (loaded->w != w || loaded->h != h)) {
+        SDL_Surface* stretched =
+            createSurface(w, h, loaded->format->BitsPerPixel, loaded->format->Amask);
+        SDL_SoftStretch(loaded, nullptr, stretched, nullptr);
+        printf(", resize: %ix%i->%ix%i", loaded->w, loaded->h, w, h);
+        SDL_FreeSurface(loaded);
+        loaded = stretched;
+    }
+    surface = loaded;
+    printf("%s, %i bpp\n", hasAlpha() ? ", has Alpha" : "", surface->format->BitsPerPixel);
+}
+
+bool Image::hasAlpha() const
+{
+    return surface && surface->format->Amask != 0;
+}
+
+int Image::width() const
+{
+    return surface ? surface->w : 0;
+}
+
+int Image::height() const
+{
+    return surface ? surface->h : 0;
+}
+
+unsigned char* Image::pixels() const
+{
+    return surface ? static_cast<unsigned char*>(surface->pixels) : nullptr;
+}
+
+int Image::pitch() const
+{
+    return surface ? surface->pitch : 0;
+}
+
+int Image::bitsPerPixel() const
+{
+    return surface ? surface->format->BitsPerPixel : 0;
+}
+
+uint32_t Image::getPixel(uint32_t x, uint32_t y) const
+{
+    if (x >= uint32_t(width()) || y >= uint32_t(height()))
+        return 0;
+    const unsigned char* p =
+        pixels() + size_t(y) * surface->pitch + size_t(x) * surface->format->BytesPerPixel;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+}
+
+void Image::setPixel(uint32_t x, uint32_t y, uint32_t value)
+{
+    if (x >= uint32_t(width()) || y >= uint32_t(height()))
+        return;
+    const int bytes = surface->format->BytesPerPixel;
+    unsigned char* p = pixels() + size_t(y) * surface->pitch + size_t(x) * bytes;
+    for (int i = 0; i < bytes; ++i)
+        p[i] = static_cast<unsigned char>(value >> (8 * i));
+}
