@@ -60,6 +60,7 @@ int main(int argc, char** argv)
         {0.0f, 0.0f, 40, 3, 180.0f},  // toward houses
         {1.0f, 0.0f, 0, 5, 222.0f},   // toward grey blocks and smoke
         {1.0f, 0.0f, 300, 4, 5.0f},   // grey, with smoke
+        {1.0f, 0.0f, 0, 4, 60.0f},    // grey, the puffs spread over the picture
         {0.0f, 0.0f, 30, 3, 400.0f},  // back toward houses
     };
     int index = 0;

@@ -1,6 +1,10 @@
 // The landscape's per-frame work: the smoothed control, then the whole
 // picture in a fixed order, back to front.
+#include <algorithm>
 #include <cmath>
+
+#include <GL/glew.h>
+#include <GL/glu.h>
 
 #include "app/RenderState.h"
 #include "control/ControlState.h"
@@ -140,7 +144,8 @@ void LandscapeScene::render(float time, float)
 
     // The state set below is left for the caller's attribute pop: smooth
     // shading, texturing, culling, depth test and writes, lighting, blending
-    // and its function, the bound texture and the current colour.
+    // and its function, the scissor test and box, the bound texture and the
+    // current colour.
     glClearColor(sky[0], sky[1], sky[2], 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -375,8 +380,10 @@ void LandscapeScene::render(float time, float)
     glLoadIdentity();
 
     // Smoke on the grey side: puffs at fixed depths drifting left, thicker
-    // the greyer the look.
-    if (m < 0.0f) {
+    // the greyer the look. Each puff is confined to the window rectangle that
+    // the non-transparent part of its picture can reach: the rest of its quad
+    // would blend fully transparent texels, which leaves the target as it is.
+    if (m < 0.0f && smokeCover[0] <= smokeCover[2]) {
         glEnable(GL_BLEND);
         setTexturing(true);
         setDepthTest(false);
@@ -390,8 +397,42 @@ void LandscapeScene::render(float time, float)
             const float x = static_cast<float>(5.0 - std::fmod(i * speed, 10.0));
             const float y = static_cast<float>((i % 4) * 0.333 * 0.25 - 0.95);
             const float z = static_cast<float>(-(std::fmod(static_cast<double>(i), 3.5) + 1.0));
+            scissorToSmokeCover(x, y, z, 4.0f, 1.6f);
             glColor4f(0.62f, 0.6f, 0.6f, alpha);
             drawQuad(x, y, z, 4.0f, 1.6f, 0.0f, 0.0f, 1.0f, 1.0f);
         }
     }
+}
+
+void LandscapeScene::scissorToSmokeCover(float x, float y, float z, float w, float h) const
+{
+    GLdouble modelview[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    // The quad faces the camera, so its covered part projects to a rectangle.
+    double left = viewport[0] + viewport[2], right = viewport[0];
+    double bottom = viewport[1] + viewport[3], top = viewport[1];
+    for (int corner = 0; corner < 4; ++corner) {
+        const double s = smokeCover[corner & 1 ? 2 : 0];
+        const double t = smokeCover[corner & 2 ? 3 : 1];
+        GLdouble wx, wy, wz;
+        gluProject(x + w * s, y + h * t, z, modelview, projection, viewport, &wx, &wy, &wz);
+        left = std::min(left, wx);
+        right = std::max(right, wx);
+        bottom = std::min(bottom, wy);
+        top = std::max(top, wy);
+    }
+    // Two pixels more on every side for the rasteriser's rounding, and no
+    // further than just outside the viewport.
+    const double x0 = std::floor(std::max(left - 2.0, viewport[0] - 1.0));
+    const double y0 = std::floor(std::max(bottom - 2.0, viewport[1] - 1.0));
+    const double x1 = std::ceil(std::min(right + 2.0, viewport[0] + viewport[2] + 1.0));
+    const double y1 = std::ceil(std::min(top + 2.0, viewport[1] + viewport[3] + 1.0));
+    glScissor(static_cast<GLint>(x0), static_cast<GLint>(y0),
+              static_cast<GLsizei>(std::max(0.0, x1 - x0)), static_cast<GLsizei>(std::max(0.0, y1 - y0)));
+    glEnable(GL_SCISSOR_TEST);
 }

@@ -1,7 +1,9 @@
 #include "scenes/landscape/LandscapeScene.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "gfx/Image.h"
 #include "gfx/Texture.h"
@@ -70,6 +72,7 @@ LandscapeScene::LandscapeScene()
 
     floorTexture = new Texture("images/floor01.jpg", 512, 512);
     smokeTexture = new Texture("images/smoke.png", 256, 256);
+    measureSmokeCover();
     figure = new Figure();
 
     clouds = new CloudTable();
@@ -99,4 +102,45 @@ LandscapeScene::~LandscapeScene()
     delete clouds;
     for (Butterfly* butterfly : butterflies)
         delete butterfly;
+}
+
+void LandscapeScene::measureSmokeCover()
+{
+    const int w = smokeTexture->width;
+    const int h = smokeTexture->height;
+    std::vector<unsigned char> rgba(static_cast<size_t>(w) * h * 4);
+    // Pixel-store state: pack alignment 1, restored below.
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    smokeTexture->bind();
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glPopClientAttrib();
+
+    int minCol = w, maxCol = -1, minRow = h, maxRow = -1;
+    for (int row = 0; row < h; ++row)
+        for (int col = 0; col < w; ++col)
+            if (rgba[(static_cast<size_t>(row) * w + col) * 4 + 3] != 0) {
+                minCol = std::min(minCol, col);
+                maxCol = std::max(maxCol, col);
+                minRow = std::min(minRow, row);
+                maxRow = std::max(maxRow, row);
+            }
+    if (maxCol < 0) {
+        smokeCover[0] = smokeCover[1] = 1.0f;
+        smokeCover[2] = smokeCover[3] = 0.0f;
+        return;
+    }
+    // The filter reaches one texel further; with repeat wrapping, cover that
+    // touches an edge reaches the far edge too, so that axis is covered whole.
+    const auto widen = [](int lo, int hi, int n, float& a, float& b) {
+        if (lo == 0 || hi == n - 1) {
+            a = 0.0f;
+            b = 1.0f;
+        } else {
+            a = static_cast<float>(lo - 1) / n;
+            b = static_cast<float>(hi + 2) / n;
+        }
+    };
+    widen(minCol, maxCol, w, smokeCover[0], smokeCover[2]);
+    widen(minRow, maxRow, h, smokeCover[1], smokeCover[3]);
 }

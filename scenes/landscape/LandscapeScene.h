@@ -51,4 +51,17 @@ public:
     Texture* smokeTexture;
     Figure* figure;
     Butterfly* butterflies[kButterflies];
+
+private:
+    // Reads the smoke texture back once and finds where it is not fully
+    // transparent.
+    void measureSmokeCover();
+    // Confines the next puff, a quad from (x, y, z) of w x h, to the window
+    // rectangle that the covered part of its picture can reach.
+    void scissorToSmokeCover(float x, float y, float z, float w, float h) const;
+
+    // Where the smoke texture is not fully transparent, in texture
+    // coordinates (s0, t0, s1, t1), widened by a texel for the filter: only
+    // there can a puff change the picture. Empty (s0 > s1) when nowhere.
+    float smokeCover[4];
 };
