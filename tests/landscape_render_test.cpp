@@ -9,7 +9,6 @@
 #include <GL/glu.h>
 
 #include <map>
-#include <string>
 #include <tuple>
 #include <vector>
 
@@ -167,13 +166,6 @@ TEST_F(LandscapeRender, TheSkyFollowsTheInputs)
         frame(*scene);
         expectSky(c.sky, c.look);
     }
-}
-
-TEST_F(LandscapeRender, WithNoInputTheLookStaysAtTheHouses)
-{
-    runFrames(*scene, 50);
-    EXPECT_EQ(LandscapeScene::morph(), 0.0f);
-    EXPECT_EQ(LandscapeScene::sMorphRise, 0.0f);
 }
 
 TEST_F(LandscapeRender, ASaturatedInputTwoHoldsTheYellowSkyFor198FramesAfterItDrops)
