@@ -13,6 +13,7 @@
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
 #include "gfx/FboStage.h"
+#include "scenes/landscape/LandscapeScene.h"
 
 AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
                      bool fullscreen, bool resizable, bool console)
@@ -66,6 +67,9 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     glewInit();
 
     fboStage_ = new FboStage(width, height);
+
+    // The show: the landscape from the first frame to 850 s.
+    addTimelineEntry(new LandscapeScene(), 0.0f, 850.0f);
 }
 
 AppWindow::~AppWindow() {}

@@ -1,0 +1,438 @@
+// The landscape's per-frame work: the smoothed control, then the whole
+// picture in a fixed order, back to front.
+#include <algorithm>
+#include <cmath>
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include "app/RenderState.h"
+#include "control/ControlState.h"
+#include "gfx/Texture.h"
+#include "scenes/landscape/Butterfly.h"
+#include "scenes/landscape/CloudTable.h"
+#include "scenes/landscape/Figure.h"
+#include "scenes/landscape/GroundItem.h"
+#include "scenes/landscape/LandscapeGeometry.h"
+#include "scenes/landscape/LandscapeScene.h"
+
+float LandscapeScene::sMorphRise = 0.0f;
+float LandscapeScene::sMorphFall = 0.0f;
+GLuint LandscapeScene::sCloudLists[6] = {0, 0, 0, 0, 0, 0};
+
+namespace {
+
+// Per-frame smoothing of the control: d, and g = 1 - d with d as a float.
+const float kSmoothing = 0.985f;
+const double kSmoothingGain = 1.0 - static_cast<double>(kSmoothing);
+
+// The point light of every shadow, above and behind the row of items, and
+// the downward plane normal.
+const double kSunAngle = 1.570796325;
+const float kSunX = static_cast<float>(1.3 * std::cos(kSunAngle));
+const float kSunY = static_cast<float>(std::sin(kSunAngle));
+const float kShadowLight[3] = {8.0f * kSunX, static_cast<float>(4.0 * (4.0 * kSunY + 0.75)), -48.0f};
+const float kShadowNormal[3] = {0.0f, -1.0f, 0.0f};
+
+struct Weights {
+    float block;
+    float house;
+    float flower;
+};
+
+Weights weightsFor(float morph)
+{
+    if (morph >= 0.0f)
+        return {0.0f, 1.0f - morph, morph};
+    return {-morph, 1.0f + morph, 0.0f};
+}
+
+// Colour of a three-stop gradient at u: the first neighbouring pair whose
+// positions enclose u, mixed linearly.
+void gradient(const ColourStop stops[3], float u, float out[3])
+{
+    for (int i = 0; i < 2; ++i) {
+        const ColourStop& a = stops[i];
+        const ColourStop& b = stops[i + 1];
+        if (a.position <= u && u <= b.position) {
+            const double f = (static_cast<double>(u) - a.position) / (b.position - a.position);
+            out[0] = static_cast<float>(f * b.red + (1.0 - f) * a.red);
+            out[1] = static_cast<float>(f * b.green + (1.0 - f) * a.green);
+            out[2] = static_cast<float>(f * b.blue + (1.0 - f) * a.blue);
+            return;
+        }
+    }
+}
+
+// The sun: a disc fading out from its white middle, and a halo whose edge
+// wavers with time and swells with morph. Restores all it sets (depth, lighting,
+// culling off, blend function).
+void drawSun(float t, float morph)
+{
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    disableDepthAndLighting();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glPushMatrix();
+    glTranslatef(kSunX, kSunY, -4.0f);
+    glScalef(0.6f, 0.6f, 1.0f);
+
+    glBegin(GL_TRIANGLE_FAN);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glVertex2f(0.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 0.8f, 0.0f);
+    for (int i = 0; i <= 60; ++i) {
+        const double a = i * 0.104719755;
+        glVertex2f(static_cast<float>(std::cos(a)), static_cast<float>(std::sin(a)));
+    }
+    glEnd();
+
+    const double amp = (morph + 1.1) * kSunY;
+    glBegin(GL_TRIANGLE_FAN);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glVertex2f(0.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 0.8f, 0.0f);
+    for (int i = 0; i <= 120; ++i) {
+        const double a = i * 0.0523598775;
+        const double s = (std::cos(16.0 * a + t) + std::cos(4.0 * a + t) +
+                          std::sin(8.0 * a - 2.0 * t) + std::sin(2.0 * a)) * 0.25;
+        const double r = s * s * 0.5 * amp + 0.75;
+        glVertex2f(static_cast<float>(std::cos(a) * r), static_cast<float>(std::sin(a) * r));
+    }
+    glEnd();
+
+    glPopMatrix();
+    glPopAttrib();
+}
+
+}  // namespace
+
+float LandscapeScene::morph()
+{
+    float m = sMorphFall + sMorphRise;
+    if (m < -1.0f)
+        m = -1.0f;
+    if (m > 1.0f)
+        m = 1.0f;
+    return m;
+}
+
+void LandscapeScene::render(float time, float)
+{
+    // Control: each input moves its own smoothed state a little per frame;
+    // the states are not clamped, only their sum.
+    sMorphRise = static_cast<float>(readInput(2) * 20.0 * kSmoothingGain +
+                                    sMorphRise * static_cast<double>(kSmoothing));
+    sMorphFall = static_cast<float>(-readInput(0) * 16.0 * kSmoothingGain +
+                                    sMorphFall * static_cast<double>(kSmoothing));
+    const float m = morph();
+    const Weights w = weightsFor(m);
+    const float u = static_cast<float>((1.0 + m) * 0.5);
+    const float headScale = static_cast<float>(std::pow(m, 2.0));
+    // At morph 0 the flower side's heads and leaves are scaled to nothing and
+    // its butterflies are fully transparent: nothing of them would show.
+    const bool flowerPartsShow = m > 0.0f;
+
+    const float t = time;
+    const float T = static_cast<float>(0.11 * t);
+    const float W = static_cast<float>(40.0 * T);
+    const float headTurn = static_cast<float>(18.0 * W);
+
+    float sky[3];
+    float ground[3];
+    gradient(skyStops, u, sky);
+    gradient(groundStops, u, ground);
+
+    // The state set below is left for the caller's attribute pop: smooth
+    // shading, texturing, culling, depth test and writes, lighting, blending
+    // and its function, the scissor test and box, the bound texture and the
+    // current colour.
+    glClearColor(sky[0], sky[1], sky[2], 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    setSmoothShading();
+
+    drawSun(t, m);
+
+    // Clouds: mosaics compiled on the first frame (which draws none), then
+    // drifting left and re-entering on the right.
+    setTexturing(false);
+    for (int c = 0; c < CloudTable::kClouds; ++c) {
+        if (sCloudLists[c] != 0) {
+            glPushMatrix();
+            glTranslatef(static_cast<float>(2.0 - std::fmod((0.2 * c + 0.5) * T + c, 4.0)),
+                         static_cast<float>(0.8 + 0.1 * std::sin(static_cast<double>(c))), -4.0f);
+            glCallList(sCloudLists[c]);
+            glPopMatrix();
+            continue;
+        }
+        // The squares as the textured-quad piece draws them (lighting, depth
+        // test and writes and culling off; texturing is off here), but in one
+        // batch under one attribute push rather than one push per square.
+        // The list's attribute pop leaves the current colour as it was.
+        sCloudLists[c] = glGenLists(1);
+        glNewList(sCloudLists[c], GL_COMPILE);
+        glPushAttrib(GL_ALL_ATTRIB_BITS);
+        disableDepthAndLighting();
+        glPushMatrix();
+        glScalef(0.05f, 0.05f, 1.0f);
+        glBegin(GL_QUADS);
+        glNormal3f(0.0f, 0.0f, -1.0f);
+        for (int i = 0; i < clouds->count[c]; ++i) {
+            const CloudPoint& p = *clouds->points[c][i];
+            const float x = static_cast<float>(p.x);
+            const float y = static_cast<float>(p.y);
+            glColor4f(p.red * 0.7f, p.green * 0.8f, p.blue, 0.3f);
+            glVertex3f(x, y, 0.0f);
+            glVertex3f(x + 0.9f, y, 0.0f);
+            glVertex3f(x + 0.9f, y + 0.9f, 0.0f);
+            glVertex3f(x, y + 0.9f, 0.0f);
+        }
+        glEnd();
+        glPopMatrix();
+        glPopAttrib();
+        glEndList();
+    }
+
+    // Floor: the texture repeats six times across and four times in depth,
+    // slides with the scroll and darkens toward the far edge.
+    // Opaque surfaces (alpha 1) are drawn without blending, which gives the
+    // same pixels and spares reading the target.
+    glDisable(GL_BLEND);
+    setTexturing(true);
+    floorTexture->bind();
+    glBegin(GL_QUADS);
+    glColor3f(ground[0], ground[1], ground[2]);
+    glTexCoord2f(T, 0.0f);
+    glVertex3f(-3.0f, -0.15f, 0.0f);
+    glTexCoord2f(T + 6.0f, 0.0f);
+    glVertex3f(3.0f, -0.15f, 0.0f);
+    glColor3f(static_cast<float>(0.1 * ground[0]), static_cast<float>(0.1 * ground[1]),
+              static_cast<float>(0.1 * ground[2]));
+    glTexCoord2f(T + 6.0f, 4.0f);
+    glVertex3f(3.0f, -0.15f, -8.0f);
+    glTexCoord2f(T, 4.0f);
+    glVertex3f(-3.0f, -0.15f, -8.0f);
+    glEnd();
+
+    // Per item: sway, height and width of the body in the current blend.
+    struct Shape {
+        float height;
+        float width;
+    };
+    const auto shapeOf = [&](const GroundItem& item) {
+        const double size = item.size;
+        const double sway = (std::sin(size * W + size * 6.2831853) * 0.03 + 1.0) * size;
+        const float height = static_cast<float>(w.block * item.size + w.flower * sway +
+                                                0.75 * w.house * item.baseWidth);
+        const float width = static_cast<float>(w.block * item.baseWidth + 0.03 * w.flower +
+                                               0.75 * w.house * item.baseWidth);
+        return Shape{height, width};
+    };
+    const double houseCubed = static_cast<double>(w.house) * w.house * w.house;
+    const auto drawLeafOf = [&](const GroundItem& item, const Shape& shape, bool shadowPass) {
+        const int tenths = static_cast<int>(item.size * 10.0);
+        glPushMatrix();
+        glTranslatef(0.0f, static_cast<float>(0.4 * shape.height), 0.0f);
+        glRotatef(tenths % 2 != 0 ? -45.0f : 45.0f, 0.0f, 0.0f, 1.0f);
+        glScalef(headScale, headScale, headScale);
+        item.drawLeaf(0.1f, static_cast<float>(std::sin(static_cast<double>(W) * item.size) * 0.03 + 0.25),
+                      shadowPass);
+        glPopMatrix();
+    };
+
+    // Ground-item shadows, flattened onto the floor by the sun; x is set here
+    // for the whole frame.
+    setTexturing(false);
+    setCulling(false);
+    setDepthTest(false);
+    setLighting(false);
+    glEnable(GL_BLEND);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.3f);
+    glPushMatrix();
+    const float itemShadowPlane[3] = {0.0f, -0.148f, 0.0f};
+    multShadowMatrix(kShadowLight, itemShadowPlane, kShadowNormal);
+    for (GroundItem* item : items) {
+        item->x = static_cast<float>(3.0 - std::fmod(static_cast<double>(T) + item->offset + 3.0, 6.0));
+        const Shape shape = shapeOf(*item);
+        glPushMatrix();
+        glTranslatef(item->x, item->y, item->z);
+        drawBody(shape.width, shape.height, item->blockColour, true);
+        glPushMatrix();
+        glTranslatef(shape.width / 2, shape.height, 0.0f);
+        drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
+                 static_cast<float>(0.35 * shape.height * houseCubed));
+        glPopMatrix();
+        glPushMatrix();
+        glTranslatef(shape.width / 2, shape.height, 0.0f);
+        if (item->headShadowList != 0) {
+            if (flowerPartsShow) {
+                glPushMatrix();
+                glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
+                glScalef(headScale, headScale, headScale);
+                glCallList(item->headShadowList);
+                glPopMatrix();
+            }
+        } else {
+            item->headShadowList = glGenLists(1);
+            glNewList(item->headShadowList, GL_COMPILE);
+            glPushMatrix();
+            glTranslatef(0.0f, 0.0f, 0.01f);
+            item->drawPetals(0.0f, item->size, true);
+            glTranslatef(0.0f, 0.0f, 0.01f);
+            drawDisc(static_cast<float>(item->size * 0.08), 16);
+            glPopMatrix();
+            glEndList();
+        }
+        glPopMatrix();
+        if (flowerPartsShow)
+            drawLeafOf(*item, shape, true);
+        glPopMatrix();
+    }
+    glPopMatrix();
+
+    // Ground items: block, house and flower blended by the weights.
+    setDepthTest(true);
+    glDisable(GL_BLEND);
+    for (GroundItem* item : items) {
+        const Shape shape = shapeOf(*item);
+        glPushMatrix();
+        glTranslatef(item->x, item->y, item->z);
+        float body[3];
+        for (int k = 0; k < 3; ++k)
+            body[k] = static_cast<float>(static_cast<double>(w.block) * item->blockColour[k] +
+                                         static_cast<double>(w.house) * item->houseColour[k] +
+                                         static_cast<double>(w.flower) * item->leafColour[k]);
+        glColor3fv(body);
+        drawBody(shape.width, shape.height, body, false);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glPushMatrix();
+        glTranslatef(shape.width / 2, shape.height, 0.0f);
+        drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
+                 static_cast<float>(0.35 * shape.height * houseCubed));
+        glPopMatrix();
+        glPushMatrix();
+        glTranslatef(shape.width / 2, shape.height, 0.0f);
+        if (item->headList != 0) {
+            if (flowerPartsShow) {
+                glPushMatrix();
+                glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
+                glScalef(headScale, headScale, headScale);
+                glCallList(item->headList);
+                glPopMatrix();
+            }
+        } else {
+            item->headList = glGenLists(1);
+            glNewList(item->headList, GL_COMPILE);
+            glPushMatrix();
+            glTranslatef(0.0f, 0.0f, 0.01f);
+            item->drawPetals(0.0f, item->size, false);
+            glColor3f(0.95f, 0.7f, 0.0f);
+            glTranslatef(0.0f, 0.0f, 0.01f);
+            drawDisc(static_cast<float>(item->size * 0.08), 16);
+            glPopMatrix();
+            glEndList();
+        }
+        glPopMatrix();
+        if (flowerPartsShow)
+            drawLeafOf(*item, shape, false);
+        glPopMatrix();
+    }
+
+    // The figure, lit, in front of the camera, and its opaque dark shadow.
+    const float walkPhase = static_cast<float>(31.4159265 * T);
+    glPushMatrix();
+    glTranslatef(0.0f, -0.1425f, -0.85f);
+    setTexturing(false);
+    setDepthTest(true);
+    setLighting(true);
+    figure->draw(walkPhase, 0.1f, m, false);
+    setLighting(false);
+    glColor4f(0.05f, 0.05f, 0.05f, 1.0f);
+    glPushMatrix();
+    const float figureShadowPlane[3] = {0.0f, 0.001f, 0.0f};
+    multShadowMatrix(kShadowLight, figureShadowPlane, kShadowNormal);
+    figure->draw(walkPhase, 0.1f, m, true);
+    glPopMatrix();
+    glPopMatrix();
+
+    // Butterflies on the flower side: faint and wide near 0, opaque and close
+    // to the figure at 1. Their shadows keep the close radii.
+    if (flowerPartsShow) {
+        glEnable(GL_BLEND);
+        setCulling(false);
+        setLighting(true);
+        const double e = std::pow(m, 0.25);
+        const float rx = static_cast<float>(0.15 * e + (1.0 - e));
+        const float ry = static_cast<float>(0.1 * e + 0.2 * (1.0 - e));
+        const float rz = static_cast<float>(0.18 * e + 0.2 * (1.0 - e));
+        for (const Butterfly* butterfly : butterflies)
+            butterfly->draw(t, 0.0f, -0.01f, -0.85f, rx, ry, rz, m, false);
+        setLighting(false);
+        glColor4f(0.05f, 0.05f, 0.05f, 0.5f * m);
+        glPushMatrix();
+        const float butterflyShadowPlane[3] = {0.0f, -0.149f, 0.0f};
+        multShadowMatrix(kShadowLight, butterflyShadowPlane, kShadowNormal);
+        for (const Butterfly* butterfly : butterflies)
+            butterfly->draw(t, 0.0f, -0.01f, -0.85f, 0.15f, 0.1f, 0.15f, 1.0f, true);
+        glPopMatrix();
+    }
+
+    glLoadIdentity();
+
+    // Smoke on the grey side: puffs at fixed depths drifting left, thicker
+    // the greyer the look. Each puff is confined to the window rectangle that
+    // the non-transparent part of its picture can reach: the rest of its quad
+    // would blend fully transparent texels, which leaves the target as it is.
+    if (m < 0.0f && smokeCover[0] <= smokeCover[2]) {
+        glEnable(GL_BLEND);
+        setTexturing(true);
+        setDepthTest(false);
+        setDepthWrite(false);
+        setLighting(false);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        smokeTexture->bind();
+        const double speed = 0.1 * t + 0.5;
+        const float alpha = static_cast<float>(-0.7 * m);
+        for (int i = 0; i < 7; ++i) {
+            const float x = static_cast<float>(5.0 - std::fmod(i * speed, 10.0));
+            const float y = static_cast<float>((i % 4) * 0.333 * 0.25 - 0.95);
+            const float z = static_cast<float>(-(std::fmod(static_cast<double>(i), 3.5) + 1.0));
+            scissorToSmokeCover(x, y, z, 4.0f, 1.6f);
+            glColor4f(0.62f, 0.6f, 0.6f, alpha);
+            drawQuad(x, y, z, 4.0f, 1.6f, 0.0f, 0.0f, 1.0f, 1.0f);
+        }
+    }
+}
+
+void LandscapeScene::scissorToSmokeCover(float x, float y, float z, float w, float h) const
+{
+    GLdouble modelview[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    // The quad faces the camera, so its covered part projects to a rectangle.
+    double left = viewport[0] + viewport[2], right = viewport[0];
+    double bottom = viewport[1] + viewport[3], top = viewport[1];
+    for (int corner = 0; corner < 4; ++corner) {
+        const double s = smokeCover[corner & 1 ? 2 : 0];
+        const double t = smokeCover[corner & 2 ? 3 : 1];
+        GLdouble wx, wy, wz;
+        gluProject(x + w * s, y + h * t, z, modelview, projection, viewport, &wx, &wy, &wz);
+        left = std::min(left, wx);
+        right = std::max(right, wx);
+        bottom = std::min(bottom, wy);
+        top = std::max(top, wy);
+    }
+    // Two pixels more on every side for the rasteriser's rounding, and no
+    // further than just outside the viewport.
+    const double x0 = std::floor(std::max(left - 2.0, viewport[0] - 1.0));
+    const double y0 = std::floor(std::max(bottom - 2.0, viewport[1] - 1.0));
+    const double x1 = std::ceil(std::min(right + 2.0, viewport[0] + viewport[2] + 1.0));
+    const double y1 = std::ceil(std::min(top + 2.0, viewport[1] + viewport[3] + 1.0));
+    glScissor(static_cast<GLint>(x0), static_cast<GLint>(y0),
+              static_cast<GLsizei>(std::max(0.0, x1 - x0)), static_cast<GLsizei>(std::max(0.0, y1 - y0)));
+    glEnable(GL_SCISSOR_TEST);
+}
