@@ -229,6 +229,9 @@ void LandscapeScene::render(float time, float)
         return Shape{height, width};
     };
     const double houseCubed = static_cast<double>(w.house) * w.house * w.house;
+    // With no house weight the roofs shrink to a point, which covers no
+    // pixel: their draws are spared.
+    const bool roofsShow = houseCubed > 0.0;
     const auto drawLeafOf = [&](const GroundItem& item, const Shape& shape, bool shadowPass) {
         const int tenths = static_cast<int>(item.size * 10.0);
         glPushMatrix();
@@ -257,11 +260,13 @@ void LandscapeScene::render(float time, float)
         glPushMatrix();
         glTranslatef(item->x, item->y, item->z);
         drawBody(shape.width, shape.height, item->blockColour, true);
-        glPushMatrix();
-        glTranslatef(shape.width / 2, shape.height, 0.0f);
-        drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
-                 static_cast<float>(0.35 * shape.height * houseCubed));
-        glPopMatrix();
+        if (roofsShow) {
+            glPushMatrix();
+            glTranslatef(shape.width / 2, shape.height, 0.0f);
+            drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
+                     static_cast<float>(0.35 * shape.height * houseCubed));
+            glPopMatrix();
+        }
         glPushMatrix();
         glTranslatef(shape.width / 2, shape.height, 0.0f);
         if (item->headShadowList != 0) {
@@ -304,12 +309,14 @@ void LandscapeScene::render(float time, float)
                                          static_cast<double>(w.flower) * item->leafColour[k]);
         glColor3fv(body);
         drawBody(shape.width, shape.height, body, false);
-        glColor3f(1.0f, 0.0f, 0.0f);
-        glPushMatrix();
-        glTranslatef(shape.width / 2, shape.height, 0.0f);
-        drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
-                 static_cast<float>(0.35 * shape.height * houseCubed));
-        glPopMatrix();
+        if (roofsShow) {
+            glColor3f(1.0f, 0.0f, 0.0f);
+            glPushMatrix();
+            glTranslatef(shape.width / 2, shape.height, 0.0f);
+            drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
+                     static_cast<float>(0.35 * shape.height * houseCubed));
+            glPopMatrix();
+        }
         glPushMatrix();
         glTranslatef(shape.width / 2, shape.height, 0.0f);
         if (item->headList != 0) {
@@ -382,7 +389,8 @@ void LandscapeScene::render(float time, float)
     // Smoke on the grey side: puffs at fixed depths drifting left, thicker
     // the greyer the look. Each puff is confined to the window rectangle that
     // the non-transparent part of its picture can reach: the rest of its quad
-    // would blend fully transparent texels, which leaves the target as it is.
+    // would blend fully transparent texels, which leaves the target as it is;
+    // a puff whose rectangle lies off the picture is not drawn at all.
     if (m < 0.0f && smokeCover[0] <= smokeCover[2]) {
         glEnable(GL_BLEND);
         setTexturing(true);
@@ -397,14 +405,15 @@ void LandscapeScene::render(float time, float)
             const float x = static_cast<float>(5.0 - std::fmod(i * speed, 10.0));
             const float y = static_cast<float>((i % 4) * 0.333 * 0.25 - 0.95);
             const float z = static_cast<float>(-(std::fmod(static_cast<double>(i), 3.5) + 1.0));
-            scissorToSmokeCover(x, y, z, 4.0f, 1.6f);
+            if (!scissorToSmokeCover(x, y, z, 4.0f, 1.6f))
+                continue;
             glColor4f(0.62f, 0.6f, 0.6f, alpha);
             drawQuad(x, y, z, 4.0f, 1.6f, 0.0f, 0.0f, 1.0f, 1.0f);
         }
     }
 }
 
-void LandscapeScene::scissorToSmokeCover(float x, float y, float z, float w, float h) const
+bool LandscapeScene::scissorToSmokeCover(float x, float y, float z, float w, float h) const
 {
     GLdouble modelview[16];
     GLdouble projection[16];
@@ -432,7 +441,10 @@ void LandscapeScene::scissorToSmokeCover(float x, float y, float z, float w, flo
     const double y0 = std::floor(std::max(bottom - 2.0, viewport[1] - 1.0));
     const double x1 = std::ceil(std::min(right + 2.0, viewport[0] + viewport[2] + 1.0));
     const double y1 = std::ceil(std::min(top + 2.0, viewport[1] + viewport[3] + 1.0));
+    if (x1 <= x0 || y1 <= y0)
+        return false;
     glScissor(static_cast<GLint>(x0), static_cast<GLint>(y0),
-              static_cast<GLsizei>(std::max(0.0, x1 - x0)), static_cast<GLsizei>(std::max(0.0, y1 - y0)));
+              static_cast<GLsizei>(x1 - x0), static_cast<GLsizei>(y1 - y0));
     glEnable(GL_SCISSOR_TEST);
+    return true;
 }

@@ -57,8 +57,10 @@ private:
     // transparent.
     void measureSmokeCover();
     // Confines the next puff, a quad from (x, y, z) of w x h, to the window
-    // rectangle that the covered part of its picture can reach.
-    void scissorToSmokeCover(float x, float y, float z, float w, float h) const;
+    // rectangle that the covered part of its picture can reach; false (and
+    // the scissor left as it was) when that rectangle is empty, so the puff
+    // cannot show.
+    bool scissorToSmokeCover(float x, float y, float z, float w, float h) const;
 
     // Where the smoke texture is not fully transparent, in texture
     // coordinates (s0, t0, s1, t1), widened by a texel for the filter: only
