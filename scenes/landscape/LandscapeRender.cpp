@@ -104,6 +104,45 @@ void drawSun(float t, float morph)
     glPopAttrib();
 }
 
+// Projection times modelview as they stand, column by column.
+void currentClipMatrix(double clip[16])
+{
+    double projection[16];
+    double modelview[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k)
+                sum += projection[k * 4 + row] * modelview[col * 4 + k];
+            clip[col * 4 + row] = sum;
+        }
+}
+
+// True when every corner of the box lo..hi (object space) lies beyond one and
+// the same side plane of the view volume by 1% of w. Clip coordinates are
+// linear in object coordinates, so every point inside the box then lies
+// beyond that plane too and nothing drawn in it reaches a pixel; the margin
+// is far above the renderer's single-precision rounding.
+bool boxOffScreen(const double clip[16], const double lo[3], const double hi[3])
+{
+    bool beyond[4] = {true, true, true, true};
+    for (int corner = 0; corner < 8; ++corner) {
+        const double p[3] = {corner & 1 ? hi[0] : lo[0], corner & 2 ? hi[1] : lo[1],
+                             corner & 4 ? hi[2] : lo[2]};
+        double c[4];
+        for (int row = 0; row < 4; ++row)
+            c[row] = clip[row] * p[0] + clip[4 + row] * p[1] + clip[8 + row] * p[2] + clip[12 + row];
+        const double margin = 0.01 * std::fabs(c[3]);
+        beyond[0] = beyond[0] && c[0] < -c[3] - margin;
+        beyond[1] = beyond[1] && c[0] > c[3] + margin;
+        beyond[2] = beyond[2] && c[1] < -c[3] - margin;
+        beyond[3] = beyond[3] && c[1] > c[3] + margin;
+    }
+    return beyond[0] || beyond[1] || beyond[2] || beyond[3];
+}
+
 }  // namespace
 
 float LandscapeScene::morph()
@@ -232,6 +271,20 @@ void LandscapeScene::render(float time, float)
     // With no house weight the roofs shrink to a point, which covers no
     // pixel: their draws are spared.
     const bool roofsShow = houseCubed > 0.0;
+    // Whether all an item draws (body, roof, head, leaf) lies off the
+    // picture under the clip matrix, tested on a box round the body that
+    // takes in the roof's eaves (at most 0.2 of the width beyond the body's
+    // sides) and, on the flower side, the head (at most 0.27 of the size from
+    // the body's top middle) and the leaf (at most 0.29 from the stem), both
+    // scaled with the head.
+    const auto itemOffScreen = [&](const double clip[16], const GroundItem& item, const Shape& shape) {
+        const double head = flowerPartsShow ? 0.3 * headScale * std::max(1.0, static_cast<double>(item.size)) : 0.0;
+        const double reach = head + 0.2 * shape.width + 0.01;
+        const double lo[3] = {item.x - reach, item.y - reach, item.z - 0.05};
+        const double hi[3] = {item.x + shape.width + reach,
+                              item.y + shape.height * (1.0 + 0.35 * houseCubed) + reach, item.z + 0.05};
+        return boxOffScreen(clip, lo, hi);
+    };
     const auto drawLeafOf = [&](const GroundItem& item, const Shape& shape, bool shadowPass) {
         const int tenths = static_cast<int>(item.size * 10.0);
         glPushMatrix();
@@ -254,9 +307,15 @@ void LandscapeScene::render(float time, float)
     glPushMatrix();
     const float itemShadowPlane[3] = {0.0f, -0.148f, 0.0f};
     multShadowMatrix(kShadowLight, itemShadowPlane, kShadowNormal);
+    double shadowClip[16];
+    currentClipMatrix(shadowClip);
     for (GroundItem* item : items) {
         item->x = static_cast<float>(3.0 - std::fmod(static_cast<double>(T) + item->offset + 3.0, 6.0));
         const Shape shape = shapeOf(*item);
+        // Shadows off the picture are spared; an item whose list is still to
+        // be compiled goes through, as the compiling happens on the way.
+        if (item->headShadowList != 0 && itemOffScreen(shadowClip, *item, shape))
+            continue;
         glPushMatrix();
         glTranslatef(item->x, item->y, item->z);
         drawBody(shape.width, shape.height, item->blockColour, true);
@@ -298,8 +357,12 @@ void LandscapeScene::render(float time, float)
     // Ground items: block, house and flower blended by the weights.
     setDepthTest(true);
     glDisable(GL_BLEND);
+    double itemClip[16];
+    currentClipMatrix(itemClip);
     for (GroundItem* item : items) {
         const Shape shape = shapeOf(*item);
+        if (item->headList != 0 && itemOffScreen(itemClip, *item, shape))
+            continue;
         glPushMatrix();
         glTranslatef(item->x, item->y, item->z);
         float body[3];
