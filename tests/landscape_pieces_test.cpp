@@ -7,6 +7,7 @@
 #include "scenes/landscape/GroundItem.h"
 #include "scenes/landscape/LandscapeGeometry.h"
 
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -588,4 +589,84 @@ TEST(Butterfly, AlphaZeroIsInvisibleUnderBlendingButStillWritesDepth)
     EXPECT_GT(opaque.coloured, 1000);
     EXPECT_EQ(clear.coloured, 0);
     EXPECT_EQ(clear.depthWritten, opaque.coloured);
+}
+
+namespace {
+
+// The show's projection on the test window, identity modelview, a black
+// picture and a flat white fill for what the boxes hold.
+void useShowView()
+{
+    openTestWindow();
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, 800.0 / 600.0, 0.01, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1.0f, 1.0f, 1.0f);
+}
+
+int litPixels()
+{
+    std::vector<unsigned char> rgba(800 * 600 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    int lit = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4)
+        lit += rgba[i] != 0;
+    return lit;
+}
+
+// The box's front face, where the fill reaches furthest across the picture
+// (the boxes lie in front of the camera).
+void fillBoxFront(const double lo[3], const double hi[3])
+{
+    glBegin(GL_QUADS);
+    glVertex3d(lo[0], lo[1], hi[2]);
+    glVertex3d(hi[0], lo[1], hi[2]);
+    glVertex3d(hi[0], hi[1], hi[2]);
+    glVertex3d(lo[0], hi[1], hi[2]);
+    glEnd();
+}
+
+}  // namespace
+
+// At z = -4 the show's view reaches 1.429 to either side and 1.072 up and
+// down, at z = -3.9 1.393 and 1.045; the boxes lie between.
+TEST(BoxOffScreen, OnlyABoxWhollyBeyondOneSideByTheMarginIsOffAndThenLightsNoPixel)
+{
+    const struct {
+        const char* what;
+        double lo[3], hi[3];
+        double shiftX;  // modelview translation along x
+        bool off;
+        bool lights;    // whether its front face, filled, lights any pixel
+    } cases[] = {
+        {"beyond the right side", {1.46, -0.5, -4.0}, {2.0, 0.5, -3.9}, 0.0, true, false},
+        {"beyond the left side", {-2.0, -0.5, -4.0}, {-1.46, 0.5, -3.9}, 0.0, true, false},
+        {"above the top", {-0.5, 1.09, -4.0}, {0.5, 2.0, -3.9}, 0.0, true, false},
+        {"below the bottom", {-0.5, -2.0, -4.0}, {0.5, -1.09, -3.9}, 0.0, true, false},
+        {"reaching over the right edge", {1.30, -0.5, -4.0}, {2.0, 0.5, -3.9}, 0.0, false, true},
+        {"within the margin beyond the edge", {1.435, -0.5, -4.0}, {2.0, 0.5, -3.9}, 0.0, false, false},
+        {"spanning the view from side to side", {-3.0, -0.5, -4.0}, {3.0, 0.5, -3.9}, 0.0, false, true},
+        {"beyond the right side, moved into view", {1.46, -0.5, -4.0}, {2.0, 0.5, -3.9}, -1.0, false, true},
+        {"in view, moved beyond the left side", {-0.5, -0.5, -4.0}, {0.5, 0.5, -3.9}, -2.0, true, false},
+    };
+    for (const auto& c : cases) {
+        useShowView();
+        glTranslated(c.shiftX, 0.0, 0.0);
+        double clip[16];
+        currentClipMatrix(clip);
+        EXPECT_EQ(boxOffScreen(clip, c.lo, c.hi), c.off) << c.what;
+        fillBoxFront(c.lo, c.hi);
+        EXPECT_EQ(litPixels() > 0, c.lights) << c.what;
+    }
 }

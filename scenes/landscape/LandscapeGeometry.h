@@ -1,7 +1,8 @@
 // Landscape geometry: the small immediate-mode pieces the landscape and the
 // cube figure are assembled from (a cube, a textured quad, a disc, a planar
-// shadow matrix, and a ground item's body and roof). Main thread only, with
-// the GL context current. Stateless; every matrix push is popped inside.
+// shadow matrix, a ground item's body and roof, and the test that spares
+// drawing what lies off the picture). Main thread only, with the GL context
+// current. Stateless; every matrix push is popped inside.
 #pragma once
 
 // Cube of half-edge halfSize centred on (cx, cy, cz), with outward normals and
@@ -36,3 +37,13 @@ void drawBody(float width, float height, const float colour[3], bool shadowPass)
 // The roof triangle of a ground item, centred on x = 0 with its apex at
 // (0, height). Sets no colour or normal: the caller sets the roof colour.
 void drawRoof(float base, float height);
+
+// Projection times modelview as they stand, column-major like GL's own.
+void currentClipMatrix(double clip[16]);
+
+// True when every corner of the box lo..hi (object coordinates under the
+// clip matrix) lies beyond one and the same side plane of the view volume by
+// 1% of w: nothing drawn inside the box can then reach a pixel. The margin
+// is far above the renderer's single-precision rounding; a box that misses
+// the view only across two planes is reported as showing.
+bool boxOffScreen(const double clip[16], const double lo[3], const double hi[3]);

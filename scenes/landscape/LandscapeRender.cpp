@@ -104,45 +104,6 @@ void drawSun(float t, float morph)
     glPopAttrib();
 }
 
-// Projection times modelview as they stand, column by column.
-void currentClipMatrix(double clip[16])
-{
-    double projection[16];
-    double modelview[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    for (int col = 0; col < 4; ++col)
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k)
-                sum += projection[k * 4 + row] * modelview[col * 4 + k];
-            clip[col * 4 + row] = sum;
-        }
-}
-
-// True when every corner of the box lo..hi (object space) lies beyond one and
-// the same side plane of the view volume by 1% of w. Clip coordinates are
-// linear in object coordinates, so every point inside the box then lies
-// beyond that plane too and nothing drawn in it reaches a pixel; the margin
-// is far above the renderer's single-precision rounding.
-bool boxOffScreen(const double clip[16], const double lo[3], const double hi[3])
-{
-    bool beyond[4] = {true, true, true, true};
-    for (int corner = 0; corner < 8; ++corner) {
-        const double p[3] = {corner & 1 ? hi[0] : lo[0], corner & 2 ? hi[1] : lo[1],
-                             corner & 4 ? hi[2] : lo[2]};
-        double c[4];
-        for (int row = 0; row < 4; ++row)
-            c[row] = clip[row] * p[0] + clip[4 + row] * p[1] + clip[8 + row] * p[2] + clip[12 + row];
-        const double margin = 0.01 * std::fabs(c[3]);
-        beyond[0] = beyond[0] && c[0] < -c[3] - margin;
-        beyond[1] = beyond[1] && c[0] > c[3] + margin;
-        beyond[2] = beyond[2] && c[1] < -c[3] - margin;
-        beyond[3] = beyond[3] && c[1] > c[3] + margin;
-    }
-    return beyond[0] || beyond[1] || beyond[2] || beyond[3];
-}
-
 }  // namespace
 
 float LandscapeScene::morph()
