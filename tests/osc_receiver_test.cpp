@@ -92,7 +92,7 @@ TEST(OscReceiver, StopPrintsNothingWithoutAThreadAndOtherwiseEndsItEvenRightAfte
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 
     // Stopping at once races the loop's start, which clears a pending break.
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 10; ++i) {
         OscControlReceiver receiver(freeUdpPort(), nullptr);
         ASSERT_TRUE(receiver.isBound());
         receiver.start(true);
