@@ -136,7 +136,7 @@ std::vector<Point> cubeCentres(const Draw& draw)
     return centres;
 }
 
-double distance(const Point& a, const Point& b) { return std::sqrt(std::pow(b.x - a.x, 2) + std::pow(b.y - a.y, 2) + std::pow(b.z - a.z, 2)); }
+double distance(const Point& a, const Point& b) { return std::hypot(b.x - a.x, b.y - a.y, b.z - a.z); }
 
 // The angle of b - a from +y toward +x, in degrees.
 double angleFromUp(const Point& a, const Point& b) { return std::atan2(b.x - a.x, b.y - a.y) * kDegrees; }
@@ -377,13 +377,14 @@ TEST(Butterfly, PhaseOneHalfHoversWhileOthersCircleInOppositeSensesAtTheirAlpha)
     useOrthoView();
     // The origin from the body triangle: the mean of its rear pair and its front vertex.
     auto origin = [](float phase, float t) {
-        const std::vector<Triangle> tris = feedback([&] { Butterfly{phase}.draw(t, 0.5f, -0.25f, 0.75f, 1, 0.5f, 2, 0.6f, false); });
+        const Butterfly b{phase};
+        const std::vector<Triangle> tris = feedback([&] { b.draw(t, 0.5f, -0.25f, 0.75f, 1, 0.5f, 2, 0.6f, false); });
         EXPECT_EQ(tris.size(), 5u);
         for (const Vertex& v : vertices(tris))
             EXPECT_NEAR(v.a, 0.6f, 1e-3);
-        const Triangle& b = tris.back();
-        return Point{(b[0].x + b[1].x) / 4 + b[2].x / 2, (b[0].y + b[1].y) / 4 + b[2].y / 2,
-                     (b[0].z + b[1].z) / 4 + b[2].z / 2};
+        const Triangle& body = tris.back();
+        return Point{(body[0].x + body[1].x) / 4 + body[2].x / 2, (body[0].y + body[1].y) / 4 + body[2].y / 2,
+                     (body[0].z + body[1].z) / 4 + body[2].z / 2};
     };
     const Point hover = origin(0.5f, 7.0f);
     EXPECT_NEAR(hover.x, 0.5, 1e-3);
@@ -449,7 +450,8 @@ TEST(Figure, EachPoseHas39CubesOfItsSizesItsColourSpineHeadShouldersAndLegs)
                 const Point thigh = cubes[8 + 8 * leg], knee = cubes[10 + 8 * leg];
                 EXPECT_NEAR(thigh.z, leg ? 0.125 : -0.125, 1e-3);
                 EXPECT_NEAR(thigh.y, 1.0, 1e-3);
-                EXPECT_NEAR(std::remainder(angleFromUp(thigh, knee) - 180 - (leg ? -hipAngle : hipAngle), 360), 0, 0.05);
+                const double swing = angleFromUp(thigh, knee) - 180 - (leg ? -hipAngle : hipAngle);
+                EXPECT_NEAR(std::remainder(swing, 360), 0, 0.05);
             }
         }
         if (c.spineAngle[1] == 0)

@@ -103,7 +103,6 @@ protected:
         LandscapeScene::sMorphRise = 0.0f;
         LandscapeScene::sMorphFall = 0.0f;
     }
-    void TearDown() override { setInputs(0.0f, 0.0f); }
 
     // The sky shows in many pixels of exactly one of the three looks' colours.
     static void expectSky(Colour sky)
@@ -122,8 +121,9 @@ protected:
 LandscapeScene* LandscapeRender::scene = nullptr;
 Colour LandscapeRender::grey, LandscapeRender::lightBlue, LandscapeRender::yellow;
 
-TEST_F(LandscapeRender, TheSkyFollowsTheInputs)
+TEST_F(LandscapeRender, TheSkyFollowsTheInputsAndRenderLeavesTheMatricesAsFound)
 {
+    const int modelview = modelviewDepth(), projection = projectionDepth();
     const struct {
         const char* look;
         float input0, input2;
@@ -135,8 +135,16 @@ TEST_F(LandscapeRender, TheSkyFollowsTheInputs)
         LandscapeScene::sMorphFall = 0.0f;
         setInputs(c.input0, c.input2);
         runFrames(*scene, 20);
-        frame(*scene);
+        glTranslatef(1.0f, 2.0f, 3.0f);
+        frame(*scene, 3.5f);
         expectSky(c.sky);
+        // The modelview comes back as the identity, both stacks as deep as before.
+        const std::vector<float> m = currentMatrices();
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f) << "element " << i;
+        EXPECT_EQ(modelviewDepth(), modelview);
+        EXPECT_EQ(projectionDepth(), projection);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 }
 
@@ -177,24 +185,6 @@ TEST_F(LandscapeRender, OnTheFirstFrameNoCloudAndNoFlowerHeadIsDrawn)
     EXPECT_EQ(countColour(0, 0, 800, 600, flowerCentre), 0);
     frame(flowers);
     EXPECT_GT(countColour(0, 0, 800, 600, flowerCentre), 100);
-}
-
-TEST_F(LandscapeRender, RenderLeavesTheModelviewAtTheIdentityAndTheStacksAsTheyWere)
-{
-    const int modelview = modelviewDepth(), projection = projectionDepth();
-    glTranslatef(1.0f, 2.0f, 3.0f);
-    for (float morph : {-1.0f, 0.0f, 1.0f}) {
-        SCOPED_TRACE(morph);
-        LandscapeScene::sMorphRise = morph > 0 ? 20.0f : 0.0f;
-        LandscapeScene::sMorphFall = morph < 0 ? -16.0f : 0.0f;
-        frame(*scene, 3.5f);
-        const std::vector<float> m = currentMatrices();
-        for (int i = 0; i < 16; ++i)
-            EXPECT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f) << "element " << i;
-        EXPECT_EQ(modelviewDepth(), modelview);
-        EXPECT_EQ(projectionDepth(), projection);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    }
 }
 
 }  // namespace

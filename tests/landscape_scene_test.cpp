@@ -1,19 +1,15 @@
 // The landscape's set-up: clouds read from bitmaps (scan order, the 1024-point
-// cap, the truncating centroid, empty bitmaps, colours of a real BMP file) and
-// the fixed random layout.
+// cap, the truncating centroid, colours, empty bitmaps) and the fixed random
+// layout.
 #include <gtest/gtest.h>
 
 #include "support/GlTestWindow.h"
-
-#include <SDL.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "gfx/Image.h"
 #include "scenes/landscape/Butterfly.h"
 #include "scenes/landscape/CloudTable.h"
 #include "scenes/landscape/GroundItem.h"
@@ -86,33 +82,6 @@ class LandscapeSetUp : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { openTestWindow(); }
 };
-
-TEST_F(LandscapeSetUp, ACloudFromA24BitBmpFileKeepsItsColours)
-{
-    // Top row red, green; bottom row blue, black; written by SDL as a 24-bit BMP.
-    SDL_Surface* s = SDL_CreateRGBSurface(0, 2, 2, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-    ASSERT_NE(s, nullptr);
-    const uint32_t colours[2][2] = {{0xFF0000, 0x00FF00}, {0x0000FF, 0x000000}};
-    for (int row = 0; row < 2; ++row)
-        for (int col = 0; col < 2; ++col)
-            memcpy(static_cast<uint8_t*>(s->pixels) + row * s->pitch + col * 3, &colours[row][col], 3);
-    char dir[] = "/tmp/cloudbmpXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string file = std::string(dir) + "/cloud.bmp";
-    ASSERT_EQ(SDL_SaveBMP(s, file.c_str()), 0);
-    SDL_FreeSurface(s);
-    Image image(file.c_str(), 0, 0);
-    CloudTable table;
-    table.setCloud(0, image.width(), image.height(), [&](uint32_t x, uint32_t y) { return image.getPixel(x, y); });
-    unlink(file.c_str());
-    rmdir(dir);
-
-    // Scan order: the bottom row (blue) first, then red, green; centroid (0, 0).
-    ASSERT_EQ(table.count[0], 3);
-    expectPoint(table.points[0][0], 0, 0, 0, 0, 1);
-    expectPoint(table.points[0][1], 0, 1, 1, 0, 0);
-    expectPoint(table.points[0][2], 1, 1, 0, 1, 0);
-}
 
 TEST_F(LandscapeSetUp, TheLayoutIsInRangeAndTheSameOnEveryConstruction)
 {
