@@ -5,11 +5,10 @@
 
 #include "support/GlTestWindow.h"
 
-#include <GL/glu.h>
-
 #include <tuple>
 #include <vector>
 
+#include "app/AppWindow.h"
 #include "control/ControlState.h"
 #include "scenes/landscape/LandscapeScene.h"
 
@@ -20,23 +19,8 @@ using Colour = std::tuple<int, int, int>;
 // The show window's projection, lights and switches.
 void useShowGlState()
 {
-    glViewport(0, 0, 800, 600);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(30.0, 800.0 / 600.0, 0.01, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDepthRange(0.01, 100.0);
-    const GLfloat position0[4] = {-3, 7, -7, 0}, diffuse0[4] = {0.8f, 0.8f, 0.8f, 1};
-    const GLfloat position1[4] = {0.5f, -0.5f, 2, 0}, diffuse1[4] = {0.4f, 0.4f, 0.4f, 1};
-    glLightfv(GL_LIGHT0, GL_POSITION, position0);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse0);
-    glLightfv(GL_LIGHT1, GL_POSITION, position1);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse1);
-    for (GLenum cap : {GL_LIGHT0, GL_LIGHT1, GL_DEPTH_TEST, GL_BLEND, GL_LINE_SMOOTH, GL_COLOR_MATERIAL,
-                       GL_AUTO_NORMAL, GL_NORMALIZE, GL_CULL_FACE})
-        glEnable(cap);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    AppWindow::reshape(800, 600);
+    AppWindow::initGL();
 }
 
 void setInputs(float input0, float input2)
