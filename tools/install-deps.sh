@@ -6,7 +6,7 @@ packages=(
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
   liboscpack-dev libgtest-dev
   xvfb xdotool x11-utils imagemagick liblo-tools
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev iproute2 util-linux procps
 )
 missing=()
 for p in "${packages[@]}"; do
