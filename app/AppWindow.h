@@ -21,8 +21,10 @@ public:
     // Releases nothing: what the window made lives to the end of the process.
     virtual ~AppWindow();
 
-    void reshape(int width, int height);
-    void initGL();
+    // Viewport and projection for a window of that size, and the start-up GL
+    // state; they touch only the current context, so tests reuse them.
+    static void reshape(int width, int height);
+    static void initGL();
 
     bool addTimelineEntry(Scene* scene, float start, float end);
     int addGatedScene(Scene* scene, const std::atomic<float>* gate);

@@ -1,15 +1,17 @@
-// The landscape's drawing pieces against the real GL: vertex counts from the
-// pipeline statistics, shapes, colours and texture coordinates from feedback
-// mode, pixels and depth from real rendering.
+// The landscape's drawing pieces and the cube figure against the real GL:
+// vertex counts from the pipeline statistics, shapes, colours and texture
+// coordinates from feedback mode under an orthographic view.
 #include "support/GlTestWindow.h"
 
 #include "scenes/landscape/Butterfly.h"
+#include "scenes/landscape/Figure.h"
 #include "scenes/landscape/GroundItem.h"
 #include "scenes/landscape/LandscapeGeometry.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -18,17 +20,19 @@
 namespace {
 
 const float kHalfView = 4.0f;
+const double kPi = 3.14159265358979;
+const double kDegrees = 180.0 / kPi;
 
 struct Vertex {
-    float x, y, z;     // object coordinates (the view is an identity-scaled ortho box)
+    float x, y, z;     // object coordinates under useOrthoView
     float r, g, b, a;  // colour after lighting
-    float s, t;        // texture coordinate
+    float s, t;
 };
 using Triangle = std::vector<Vertex>;
+using Draw = std::function<void()>;
 
-// An orthographic box of -kHalfView..kHalfView on every axis, identity modelview,
-// no culling or lighting, so every piece is fully visible and its window
-// coordinates map straight back to object coordinates.
+// A box of -kHalfView..kHalfView on every axis, identity modelview, no
+// culling, lighting or blending: window coordinates map straight back.
 void useOrthoView()
 {
     openTestWindow();
@@ -42,12 +46,10 @@ void useOrthoView()
     glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_TRUE);
 }
 
-// Feedback with colours and texture coordinates, as triangles in object
-// coordinates of useOrthoView (GL hands quads and fans back as triangles).
-std::vector<Triangle> feedbackTriangles(const std::function<void()>& draw)
+// Every polygon the draw produces (GL hands quads and fans back as triangles).
+std::vector<Triangle> feedback(const Draw& draw)
 {
     std::vector<GLfloat> buffer(1 << 18);
     glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
@@ -55,28 +57,24 @@ std::vector<Triangle> feedbackTriangles(const std::function<void()>& draw)
     draw();
     const GLint used = glRenderMode(GL_RENDER);
     EXPECT_GE(used, 0) << "feedback buffer overflow";
-
     auto back = [](float w, float size) { return (w / size * 2.0f - 1.0f) * kHalfView; };
     std::vector<Triangle> triangles;
     for (GLint i = 0; i < used;) {
-        const int token = static_cast<int>(buffer[i++]);
-        if (token != GL_POLYGON_TOKEN) {
-            ADD_FAILURE() << "unexpected feedback token " << token;
+        if (static_cast<int>(buffer[i++]) != GL_POLYGON_TOKEN) {
+            ADD_FAILURE() << "unexpected feedback token";
             break;
         }
-        const int count = static_cast<int>(buffer[i++]);
         Triangle polygon;
-        for (int v = 0; v < count; ++v, i += 11) {
+        for (int v = static_cast<int>(buffer[i++]); v > 0; --v, i += 11) {
             const GLfloat* f = &buffer[i];
-            polygon.push_back({back(f[0], 800.0f), back(f[1], 600.0f), -back(f[2], 1.0f),
-                               f[3], f[4], f[5], f[6], f[7], f[8]});
+            polygon.push_back({back(f[0], 800), back(f[1], 600), -back(f[2], 1), f[3], f[4], f[5], f[6], f[7], f[8]});
         }
         triangles.push_back(polygon);
     }
     return triangles;
 }
 
-std::vector<Vertex> allVertices(const std::vector<Triangle>& triangles)
+std::vector<Vertex> vertices(const std::vector<Triangle>& triangles)
 {
     std::vector<Vertex> all;
     for (const Triangle& t : triangles)
@@ -84,16 +82,15 @@ std::vector<Vertex> allVertices(const std::vector<Triangle>& triangles)
     return all;
 }
 
-// The number of vertices the draw hands to GL, before any primitive assembly.
-GLuint submittedVertices(const std::function<void()>& draw)
+// The number of vertices the draw hands to GL, before primitive assembly.
+GLuint submitted(const Draw& draw)
 {
     EXPECT_TRUE(GLEW_ARB_pipeline_statistics_query) << "the GL cannot count submitted vertices";
-    GLuint query = 0;
+    GLuint query = 0, count = 0;
     glGenQueries(1, &query);
     glBeginQuery(GL_VERTICES_SUBMITTED_ARB, query);
     draw();
     glEndQuery(GL_VERTICES_SUBMITTED_ARB);
-    GLuint count = 0;
     glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
     glDeleteQueries(1, &query);
     return count;
@@ -106,331 +103,219 @@ std::vector<float> currentColour()
     return c;
 }
 
-bool sameColour(const Vertex& v, const std::vector<float>& c)
+bool hasColour(const Vertex& v, const std::vector<float>& c)
 {
     const float tol = 1.0f / 512.0f;
-    return std::fabs(v.r - c[0]) < tol && std::fabs(v.g - c[1]) < tol &&
-           std::fabs(v.b - c[2]) < tol && std::fabs(v.a - c[3]) < tol;
+    return std::fabs(v.r - c[0]) < tol && std::fabs(v.g - c[1]) < tol && std::fabs(v.b - c[2]) < tol &&
+           std::fabs(v.a - c[3]) < tol;
 }
 
-GroundItem sampleItem()
+double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+void cross(const double a[3], const double b[3], double out[3])
 {
-    GroundItem item;
-    item.petalColour[0] = 0.64f;
-    item.petalColour[1] = 0.08f;
-    return item;
+    out[0] = a[1] * b[2] - a[2] * b[1];
+    out[1] = a[2] * b[0] - a[0] * b[2];
+    out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
-struct Piece {
-    std::string name;
-    std::function<void(bool shadowPass)> draw;
-    GLuint vertices;
-    bool setsOwnColour;
+struct Point {
+    double x, y, z;
 };
 
-std::vector<Piece> allPieces()
+// The centre of each closed cube (12 triangles, 36 vertices) in drawing order.
+std::vector<Point> cubeCentres(const Draw& draw)
 {
-    static const GroundItem item = sampleItem();
-    static const Butterfly butterfly{0.3f};
-    static const float bodyColour[3] = {0.2f, 0.4f, 0.6f};
-    return {
-        {"drawCube", [](bool) { drawCube(0.5f, 0.1f, 0.2f, 0.3f, -1); }, 24, false},
-        {"drawQuad", [](bool) { drawQuad(-1.0f, -1.0f, 0.5f, 2.0f, 1.0f, 0, 0, 1, 1); }, 4, false},
-        {"drawDisc", [](bool) { drawDisc(1.0f, 16); }, 18, false},
-        {"drawRoof", [](bool) { drawRoof(1.0f, 0.5f); }, 3, false},
-        {"drawBody", [](bool sp) { drawBody(1.0f, 2.0f, bodyColour, sp); }, 4, true},
-        {"drawPetals", [](bool sp) { item.drawPetals(10.0f, 2.0f, sp); }, 6 * 18, true},
-        {"drawLeaf", [](bool sp) { item.drawLeaf(1.0f, 2.0f, sp); }, 21, true},
-        {"Butterfly::draw",
-         [](bool sp) { butterfly.draw(1.7f, 0.0f, 0.0f, 0.0f, 1.0f, 0.5f, 1.0f, 0.8f, sp); }, 15, true},
-    };
+    const std::vector<Vertex> all = vertices(feedback(draw));
+    EXPECT_EQ(all.size() % 36, 0u);
+    std::vector<Point> centres(all.size() / 36, Point{0, 0, 0});
+    for (size_t i = 0; i < all.size(); ++i) {
+        centres[i / 36].x += all[i].x / 36.0;
+        centres[i / 36].y += all[i].y / 36.0;
+        centres[i / 36].z += all[i].z / 36.0;
+    }
+    return centres;
 }
+
+double distance(const Point& a, const Point& b) { return std::hypot(b.x - a.x, b.y - a.y, b.z - a.z); }
+
+// The angle of b - a from +y toward +x, in degrees.
+double angleFromUp(const Point& a, const Point& b) { return std::atan2(b.x - a.x, b.y - a.y) * kDegrees; }
 
 } // namespace
 
-TEST(LandscapePieces, EachPieceIssuesItsVerticesAndLeavesMatricesAsFound)
+TEST(LandscapePieces, EachPieceCountsItsVerticesLeavesMatricesAndShadowColourAlone)
 {
     useOrthoView();
-    for (const Piece& piece : allPieces()) {
+    GroundItem item;
+    item.petalColour[0] = 0.64f;
+    const Butterfly butterfly{0.3f};
+    const Figure figure;
+    const float body[3] = {0.2f, 0.4f, 0.6f};
+    const struct {
+        const char* name;
+        std::function<void(bool shadowPass)> draw;
+        GLuint vertices;
+        bool setsOwnColour;
+    } pieces[] = {
+        {"drawCube", [](bool) { drawCube(0.5f, 0.1f, 0.2f, 0.3f, -1); }, 24, false},
+        {"drawQuad", [](bool) { drawQuad(-1, -1, 0.5f, 2, 1, 0, 0, 1, 1); }, 4, false},
+        {"drawDisc", [](bool) { drawDisc(1.0f, 16); }, 18, false},
+        {"drawRoof", [](bool) { drawRoof(1.0f, 0.5f); }, 3, false},
+        {"drawBody", [&](bool sp) { drawBody(1.0f, 2.0f, body, sp); }, 4, true},
+        {"drawPetals", [&](bool sp) { item.drawPetals(10.0f, 2.0f, sp); }, 6 * 18, true},
+        {"drawLeaf", [&](bool sp) { item.drawLeaf(1.0f, 2.0f, sp); }, 21, true},
+        {"Butterfly::draw", [&](bool sp) { butterfly.draw(1.7f, 0, 0, 0, 1, 0.5f, 1, 0.8f, sp); }, 15, true},
+        {"Figure::draw", [&](bool sp) { figure.draw(4.0f, 1.0f, 0.3f, sp); }, 39 * 24, true},
+    };
+    const std::vector<float> caller = {0.25f, 0.5f, 0.75f, 0.375f};
+    for (const auto& piece : pieces) {
+        std::vector<Vertex> drawn[2];
         for (bool shadowPass : {false, true}) {
-            SCOPED_TRACE(piece.name + (shadowPass ? " shadow pass" : " lit pass"));
+            SCOPED_TRACE(std::string(piece.name) + (shadowPass ? " shadow pass" : " lit pass"));
             glTranslatef(0.25f, -0.5f, 0.125f);
             glRotatef(17.0f, 0.3f, 0.4f, 0.5f);
+            glPushMatrix();
             const std::vector<float> before = currentMatrices();
             const int depth = modelviewDepth();
-
-            EXPECT_EQ(submittedVertices([&] { piece.draw(shadowPass); }), piece.vertices);
+            EXPECT_EQ(submitted([&] { piece.draw(shadowPass); }), piece.vertices);
             EXPECT_EQ(currentMatrices(), before);
             EXPECT_EQ(modelviewDepth(), depth);
-            GLint mode = 0;
-            glGetIntegerv(GL_MATRIX_MODE, &mode);
-            EXPECT_EQ(mode, GL_MODELVIEW);
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+            glPopMatrix();
             glLoadIdentity();
+
+            glColor4fv(caller.data());
+            drawn[shadowPass] = vertices(feedback([&] { piece.draw(shadowPass); }));
+            ASSERT_FALSE(drawn[shadowPass].empty());
+            const bool keepsCaller = shadowPass || !piece.setsOwnColour;
+            if (shadowPass)
+                EXPECT_EQ(currentColour(), caller);
+            for (const Vertex& v : drawn[shadowPass])
+                ASSERT_EQ(hasColour(v, caller), keepsCaller) << v.r << " " << v.g << " " << v.b << " " << v.a;
         }
-    }
-}
-
-TEST(LandscapePieces, ShadowPassKeepsTheCallersColourAndTheSameGeometry)
-{
-    useOrthoView();
-    const std::vector<float> shadow = {0.25f, 0.5f, 0.75f, 0.375f};
-    for (const Piece& piece : allPieces()) {
-        SCOPED_TRACE(piece.name);
-        glColor4fv(shadow.data());
-        const std::vector<Triangle> shadowed = feedbackTriangles([&] { piece.draw(true); });
-        EXPECT_EQ(currentColour(), shadow);
-        ASSERT_FALSE(shadowed.empty());
-        for (const Vertex& v : allVertices(shadowed))
-            EXPECT_TRUE(sameColour(v, shadow)) << v.r << " " << v.g << " " << v.b << " " << v.a;
-
-        glColor4fv(shadow.data());
-        const std::vector<Triangle> lit = feedbackTriangles([&] { piece.draw(false); });
-        const std::vector<Vertex> a = allVertices(shadowed), b = allVertices(lit);
-        ASSERT_EQ(a.size(), b.size());
-        for (size_t i = 0; i < a.size(); ++i) {
-            EXPECT_FLOAT_EQ(a[i].x, b[i].x);
-            EXPECT_FLOAT_EQ(a[i].y, b[i].y);
-            EXPECT_FLOAT_EQ(a[i].z, b[i].z);
-        }
-    }
-}
-
-TEST(LandscapePieces, LitPassColoursItselfExceptRoofDiscCubeAndQuad)
-{
-    useOrthoView();
-    const std::vector<float> caller = {0.25f, 0.5f, 0.75f, 0.375f};
-    for (const Piece& piece : allPieces()) {
-        SCOPED_TRACE(piece.name);
-        glColor4fv(caller.data());
-        for (const Vertex& v : allVertices(feedbackTriangles([&] { piece.draw(false); })))
-            EXPECT_NE(sameColour(v, caller), piece.setsOwnColour);
+        SCOPED_TRACE(std::string(piece.name) + ": the shadow has the lit geometry");
+        ASSERT_EQ(drawn[0].size(), drawn[1].size());
+        for (size_t i = 0; i < drawn[0].size(); ++i)
+            ASSERT_LT(std::fabs(drawn[0][i].x - drawn[1][i].x) + std::fabs(drawn[0][i].y - drawn[1][i].y) +
+                          std::fabs(drawn[0][i].z - drawn[1][i].z), 1e-5f) << i;
     }
 }
 
 TEST(DrawCube, OpenAxisLeavesOutOneFacePair)
 {
     useOrthoView();
-    struct Case {
-        int openAxis;
-        int missingAxis;  // -1: closed
+    const struct {
+        int openAxis, missingAxis;  // -1: closed
     } cases[] = {{-1, -1}, {0, 0}, {1, 1}, {2, 2}, {3, 0}, {4, 1}, {5, 2}, {6, -1}, {-7, -1}};
     const float s = 0.5f, centre[3] = {0.25f, -0.5f, 1.0f};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE("openAxis " + std::to_string(c.openAxis));
         auto draw = [&] { drawCube(s, centre[0], centre[1], centre[2], c.openAxis); };
-        EXPECT_EQ(submittedVertices(draw), c.missingAxis < 0 ? 24u : 16u);
-
-        // Count the triangles lying on each of the six faces.
-        int onFace[3][2] = {{0, 0}, {0, 0}, {0, 0}};
-        for (const Triangle& t : feedbackTriangles(draw)) {
-            for (int axis = 0; axis < 3; ++axis) {
+        EXPECT_EQ(submitted(draw), c.missingAxis < 0 ? 24u : 16u);
+        int onFace[3][2] = {};
+        for (const Triangle& t : feedback(draw))
+            for (int axis = 0; axis < 3; ++axis)
                 for (int side = 0; side < 2; ++side) {
-                    const float plane = centre[axis] + (side ? s : -s);
                     bool all = true;
                     for (const Vertex& v : t)
-                        all = all && std::fabs((&v.x)[axis] - plane) < 1e-3f;
+                        all = all && std::fabs((&v.x)[axis] - (centre[axis] + (side ? s : -s))) < 1e-3f;
                     onFace[axis][side] += all;
                 }
-            }
-        }
         for (int axis = 0; axis < 3; ++axis)
             for (int side = 0; side < 2; ++side)
                 EXPECT_EQ(onFace[axis][side], axis == c.missingAxis ? 0 : 2) << "axis " << axis;
     }
 }
 
-TEST(DrawCube, FacesWindOutwardSoCullingKeepsTheNearHalf)
+TEST(DrawCube, EveryFaceWindsCounterClockwiseAndIsLitFromOutside)
 {
     useOrthoView();
-    glRotatef(30.0f, 1.0f, 0.0f, 0.0f);
-    glRotatef(40.0f, 0.0f, 1.0f, 0.0f);
-    glEnable(GL_CULL_FACE);
-    for (GLenum culled : {GL_BACK, GL_FRONT}) {
-        glCullFace(culled);
-        const std::vector<Triangle> kept = feedbackTriangles([] { drawCube(1.0f, 0, 0, 0, -1); });
-        EXPECT_EQ(kept.size(), 6u);
-        // The eye looks along -z: surviving back-culling means facing it (nearer than the centre).
-        for (const Triangle& t : kept) {
-            const float z = (t[0].z + t[1].z + t[2].z) / 3.0f;
-            EXPECT_EQ(z > 0.0f, culled == GL_BACK) << z;
-        }
-    }
-    glCullFace(GL_BACK);
-    glDisable(GL_CULL_FACE);
-}
-
-TEST(DrawCube, NormalsPointOutOfEachFace)
-{
-    useOrthoView();
-    // A white directional light and a white diffuse material with no ambient
-    // part: a vertex is lit exactly when its normal points to the light.
+    // A light with no ambient part: a vertex is lit exactly when its normal
+    // points to the light.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
-    glDisable(GL_COLOR_MATERIAL);
-    const float black[4] = {0, 0, 0, 1}, white[4] = {1, 1, 1, 1};
+    const float black[4] = {0, 0, 0, 1};
     glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, black);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, black);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
     for (int axis = 0; axis < 3; ++axis) {
         for (float sign : {1.0f, -1.0f}) {
             SCOPED_TRACE("light along axis " + std::to_string(axis) + (sign > 0 ? " +" : " -"));
-            float direction[4] = {0, 0, 0, 0};
-            direction[axis] = sign;
-            glLightfv(GL_LIGHT0, GL_POSITION, direction);
+            float light[4] = {0, 0, 0, 0};
+            light[axis] = sign;
+            glLightfv(GL_LIGHT0, GL_POSITION, light);
+            const std::vector<Triangle> tris = feedback([] { drawCube(0.75f, 0, 0, 0, -1); });
+            ASSERT_EQ(tris.size(), 12u);
             int lit = 0;
-            for (const Vertex& v : allVertices(feedbackTriangles([] { drawCube(1.0f, 0, 0, 0, -1); }))) {
-                const bool onLitSide = std::fabs((&v.x)[axis] - sign) < 1e-3f;
-                if (v.r > 0.99f) {
-                    ++lit;
-                    EXPECT_TRUE(onLitSide);
-                } else {
-                    EXPECT_LT(v.r, 0.01f);
+            for (const Triangle& t : tris) {
+                const double e1[3] = {t[1].x - t[0].x, t[1].y - t[0].y, t[1].z - t[0].z};
+                const double e2[3] = {t[2].x - t[0].x, t[2].y - t[0].y, t[2].z - t[0].z};
+                const double mid[3] = {t[0].x + t[1].x + t[2].x, t[0].y + t[1].y + t[2].y, t[0].z + t[1].z + t[2].z};
+                double winding[3];
+                cross(e1, e2, winding);
+                EXPECT_GT(dot(winding, mid), 0.0) << "counter-clockwise from outside";
+                const bool facesLight = mid[axis] * sign > 2.2;  // all three on the face toward the light
+                for (const Vertex& v : t) {
+                    EXPECT_EQ(v.r > 0.5f, facesLight);
+                    lit += v.r > 0.5f;
                 }
             }
-            EXPECT_EQ(lit, 6);  // one face: two triangles
+            EXPECT_EQ(lit, 6);
         }
     }
     glPopAttrib();
 }
 
-TEST(DrawCube, EachFaceShowsTheWholeTextureUnmirroredFromOutside)
+TEST(DrawDisc, SixteenSegmentsFanRoundTheCentreAndNoneDrawNothing)
 {
     useOrthoView();
-    const float s = 0.75f;
-    const std::vector<Triangle> triangles = feedbackTriangles([&] { drawCube(s, 0, 0, 0, -1); });
-    ASSERT_EQ(triangles.size(), 12u);
-    for (const Triangle& t : triangles) {
-        for (const Vertex& v : t) {
-            EXPECT_TRUE(v.s == 0.0f || v.s == 1.0f) << v.s;
-            EXPECT_TRUE(v.t == 0.0f || v.t == 1.0f) << v.t;
-        }
-        // Solve dP/ds and dP/dt over the triangle: both must be one edge long,
-        // and (dP/ds x dP/dt) must point out of the cube.
-        const float e1[3] = {t[1].x - t[0].x, t[1].y - t[0].y, t[1].z - t[0].z};
-        const float e2[3] = {t[2].x - t[0].x, t[2].y - t[0].y, t[2].z - t[0].z};
-        const float s1 = t[1].s - t[0].s, t1 = t[1].t - t[0].t;
-        const float s2 = t[2].s - t[0].s, t2 = t[2].t - t[0].t;
-        const float det = s1 * t2 - s2 * t1;
-        ASSERT_NE(det, 0.0f);
-        float ds[3], dt[3];
-        for (int k = 0; k < 3; ++k) {
-            ds[k] = (e1[k] * t2 - e2[k] * t1) / det;
-            dt[k] = (e2[k] * s1 - e1[k] * s2) / det;
-        }
-        EXPECT_NEAR(std::sqrt(ds[0] * ds[0] + ds[1] * ds[1] + ds[2] * ds[2]), 2 * s, 1e-3);
-        EXPECT_NEAR(std::sqrt(dt[0] * dt[0] + dt[1] * dt[1] + dt[2] * dt[2]), 2 * s, 1e-3);
-        const float n[3] = {ds[1] * dt[2] - ds[2] * dt[1], ds[2] * dt[0] - ds[0] * dt[2],
-                            ds[0] * dt[1] - ds[1] * dt[0]};
-        const float centroid[3] = {(t[0].x + t[1].x + t[2].x) / 3, (t[0].y + t[1].y + t[2].y) / 3,
-                                   (t[0].z + t[1].z + t[2].z) / 3};
-        EXPECT_GT(n[0] * centroid[0] + n[1] * centroid[1] + n[2] * centroid[2], 0.0f);
-    }
-}
-
-TEST(DrawDisc, SixteenSegmentsGiveTheCentreAndSeventeenRimPointsClosingTheCircle)
-{
-    useOrthoView();
-    const float radius = 2.0f;
-    EXPECT_EQ(submittedVertices([&] { drawDisc(radius, 16); }), 18u);
-    const std::vector<Triangle> fan = feedbackTriangles([&] { drawDisc(radius, 16); });
+    const std::vector<Triangle> fan = feedback([] { drawDisc(2.0f, 16); });
     ASSERT_EQ(fan.size(), 16u);
-    for (size_t k = 0; k < fan.size(); ++k) {
-        SCOPED_TRACE("triangle " + std::to_string(k));
-        EXPECT_NEAR(fan[k][0].x, 0.0f, 1e-3);
-        EXPECT_NEAR(fan[k][0].y, 0.0f, 1e-3);
-        // Rim points k and k + 1, counter-clockwise from angle 0 in even steps.
-        for (int j = 1; j <= 2; ++j) {
-            const double angle = 6.2831853 / 16 * (k + j - 1);
-            EXPECT_NEAR(fan[k][j].x, radius * std::cos(angle), 1e-3);
-            EXPECT_NEAR(fan[k][j].y, radius * std::sin(angle), 1e-3);
+    for (size_t k = 0; k < fan.size(); ++k)
+        for (int j = 0; j < 3; ++j) {
+            const double angle = 2 * kPi / 16 * (k + j - 1), r = j ? 2.0 : 0.0;
+            EXPECT_NEAR(fan[k][j].x, r * std::cos(angle), 1e-3) << k << " " << j;
+            EXPECT_NEAR(fan[k][j].y, r * std::sin(angle), 1e-3) << k << " " << j;
         }
-    }
-    EXPECT_NEAR(fan.back()[2].x, fan.front()[1].x, 1e-3);
-    EXPECT_NEAR(fan.back()[2].y, fan.front()[1].y, 1e-3);
-}
-
-TEST(DrawDisc, NoOrNegativeSegmentsDrawNothingAndRaiseNoError)
-{
-    useOrthoView();
     for (int segments : {0, -1, -16}) {
-        SCOPED_TRACE(segments);
-        EXPECT_TRUE(feedbackTriangles([&] { drawDisc(1.0f, segments); }).empty());
+        EXPECT_TRUE(feedback([&] { drawDisc(1.0f, segments); }).empty()) << segments;
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 }
 
-TEST(DrawQuad, GrowsFromItsCornerWithTheTextureRectangle)
+TEST(DrawQuad, GrowsFromItsCornerAndPaintsThroughDepthCullingAndLightingThenRestoresThem)
 {
     useOrthoView();
-    const std::vector<Vertex> v =
-        allVertices(feedbackTriangles([] { drawQuad(-1.0f, 0.5f, 0.25f, 2.0f, 1.5f, 0.25f, 0.5f, 0.5f, 2.0f); }));
-    ASSERT_EQ(v.size(), 6u);
-    for (const Vertex& p : v) {
-        const bool right = std::fabs(p.x - 1.0f) < 1e-3f, top = std::fabs(p.y - 2.0f) < 1e-3f;
-        EXPECT_TRUE(right || std::fabs(p.x + 1.0f) < 1e-3f) << p.x;
-        EXPECT_TRUE(top || std::fabs(p.y - 0.5f) < 1e-3f) << p.y;
+    for (const Vertex& p : vertices(feedback([] { drawQuad(-1, 0.5f, 0.25f, 2, 1.5f, 0.25f, 0.5f, 0.5f, 2); }))) {
+        const bool right = p.x > 0, top = p.y > 1.25f;
+        EXPECT_NEAR(p.x, right ? 1.0f : -1.0f, 1e-3);
+        EXPECT_NEAR(p.y, top ? 2.0f : 0.5f, 1e-3);
         EXPECT_NEAR(p.z, 0.25f, 1e-3);
         EXPECT_FLOAT_EQ(p.s, right ? 0.75f : 0.25f);
         EXPECT_FLOAT_EQ(p.t, top ? 2.5f : 0.5f);
     }
-}
-
-TEST(DrawQuad, PaintsThroughDepthCullingAndLightingAndRestoresThem)
-{
-    useOrthoView();
-    glClearColor(0, 0, 0, 0);
     glClearDepth(0.0);  // everything fails GL_LESS against this
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearDepth(1.0);
     glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT_AND_BACK);
     glEnable(GL_LIGHTING);  // no light on: a lit quad would be black
-    glColor4f(1.0f, 0.5f, 0.25f, 1.0f);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glTexCoord2f(0.125f, 0.25f);
-
-    drawQuad(-1.0f, -1.0f, 0.0f, 2.0f, 2.0f, 0, 0, 1, 1);
-
-    const Rgba centre = readPixel(400, 300);
-    EXPECT_EQ(centre.r, 255);
-    EXPECT_NEAR(centre.g, 128, 1);
-    EXPECT_NEAR(centre.b, 64, 1);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    drawQuad(-1, -1, 0, 2, 2, 0, 0, 1, 1);
+    EXPECT_EQ(readPixel(400, 300).g, 255);
     float depth = 1.0f;
     glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
     EXPECT_EQ(depth, 0.0f) << "the quad must not write depth";
-
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    GLboolean mask = GL_FALSE;
-    glGetBooleanv(GL_DEPTH_WRITEMASK, &mask);
-    EXPECT_TRUE(mask);
-    float normal[4], tex[4];
-    glGetFloatv(GL_CURRENT_NORMAL, normal);
-    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, tex);
-    EXPECT_EQ(normal[1], 1.0f);
-    EXPECT_EQ(tex[0], 0.125f);
-    EXPECT_EQ(tex[1], 0.25f);
-
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_CULL_FACE) && glIsEnabled(GL_LIGHTING));
     glCullFace(GL_BACK);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
 }
 
 TEST(MultShadowMatrix, MapsPointsOntoThePlaneAlongRaysFromTheLight)
 {
     useOrthoView();
-    struct Case {
+    const struct {
         const char* name;
         float light[3], point[3], normal[3];
         float before[3];  // a translation already on the modelview, which must stay outside
@@ -440,11 +325,10 @@ TEST(MultShadowMatrix, MapsPointsOntoThePlaneAlongRaysFromTheLight)
         {"the floor under a translation", {0, 19, -48}, {0, -0.148f, 0}, {0, -1, 0}, {0.25f, 1.0f, -0.5f}},
     };
     const float points[3][3] = {{0.5f, 0.2f, -1.0f}, {-0.3f, 0.05f, -0.8f}, {0.1f, 1.0f, -2.0f}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        // Only points with a positive w survive clipping, so every fed-back
-        // vertex also proves that.
-        const std::vector<Vertex> v = allVertices(feedbackTriangles([&] {
+        // Only points with a positive w survive clipping.
+        const std::vector<Vertex> v = vertices(feedback([&] {
             glTranslatef(c.before[0], c.before[1], c.before[2]);
             multShadowMatrix(c.light, c.point, c.normal);
             glBegin(GL_TRIANGLES);
@@ -454,20 +338,17 @@ TEST(MultShadowMatrix, MapsPointsOntoThePlaneAlongRaysFromTheLight)
         }));
         glLoadIdentity();
         ASSERT_EQ(v.size(), 3u);
-        const float* N = c.normal;
-        const float* L = c.light;
-        const double onPlane = double(N[0]) * c.point[0] + N[1] * c.point[1] + N[2] * c.point[2];
+        const double N[3] = {c.normal[0], c.normal[1], c.normal[2]};
+        const double P[3] = {c.point[0], c.point[1], c.point[2]};
         for (int i = 0; i < 3; ++i) {
             const double img[3] = {v[i].x - c.before[0], v[i].y - c.before[1], v[i].z - c.before[2]};
-            EXPECT_NEAR(N[0] * img[0] + N[1] * img[1] + N[2] * img[2], onPlane, 2e-3);
-            // Light, point and image on one line: (X - L) x (X' - L) = 0.
-            const double a[3] = {points[i][0] - L[0], points[i][1] - L[1], points[i][2] - L[2]};
-            const double b[3] = {img[0] - L[0], img[1] - L[1], img[2] - L[2]};
-            const double len = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]) *
-                               std::sqrt(b[0] * b[0] + b[1] * b[1] + b[2] * b[2]);
-            EXPECT_NEAR((a[1] * b[2] - a[2] * b[1]) / len, 0.0, 1e-4);
-            EXPECT_NEAR((a[2] * b[0] - a[0] * b[2]) / len, 0.0, 1e-4);
-            EXPECT_NEAR((a[0] * b[1] - a[1] * b[0]) / len, 0.0, 1e-4);
+            EXPECT_NEAR(dot(N, img), dot(N, P), 2e-3);
+            // Light, point and image on one line.
+            const double a[3] = {points[i][0] - c.light[0], points[i][1] - c.light[1], points[i][2] - c.light[2]};
+            const double b[3] = {img[0] - c.light[0], img[1] - c.light[1], img[2] - c.light[2]};
+            double axb[3];
+            cross(a, b, axb);
+            EXPECT_NEAR(std::sqrt(dot(axb, axb) / dot(a, a) / dot(b, b)), 0.0, 1e-4);
         }
     }
 }
@@ -475,120 +356,167 @@ TEST(MultShadowMatrix, MapsPointsOntoThePlaneAlongRaysFromTheLight)
 TEST(DrawPetals, SixPetalsReachTheirLengthEverySixtyDegreesFromTheOffset)
 {
     useOrthoView();
-    const GroundItem item = sampleItem();
-    const float size = 2.0f, offset = 25.0f;
-    const std::vector<Triangle> fans = feedbackTriangles([&] { item.drawPetals(offset, size, false); });
+    const GroundItem item;
+    const std::vector<Triangle> fans = feedback([&] { item.drawPetals(25.0f, 2.0f, false); });
     ASSERT_EQ(fans.size(), 6u * 16u);
     for (int k = 0; k < 6; ++k) {
         SCOPED_TRACE("petal " + std::to_string(k));
-        double farthest = 0, angle = 0, widest = 0;
-        const double dir = (90.0 + 60 * k + offset) * 3.14159265358979 / 180.0;
-        for (int i = 0; i < 16; ++i) {
-            for (const Vertex& v : fans[16 * k + i]) {
-                const double r = std::hypot(v.x, v.y);
-                if (r > farthest) {
-                    farthest = r;
-                    angle = std::atan2(v.y, v.x);
+        double farthest = 0, angle = 0;
+        for (int i = 0; i < 16; ++i)
+            for (const Vertex& v : fans[16 * k + i])
+                if (std::hypot(v.x, v.y) > farthest) {
+                    farthest = std::hypot(v.x, v.y);
+                    angle = std::atan2(v.y, v.x) * kDegrees;
                 }
-                widest = std::max(widest, std::fabs(v.x * std::sin(dir) - v.y * std::cos(dir)));
-            }
-        }
-        EXPECT_NEAR(farthest, 0.25 * size, 1e-3);
-        EXPECT_NEAR(std::remainder(angle - dir, 2 * 3.14159265358979), 0.0, 1e-3);
-        EXPECT_NEAR(widest, 0.075 * size, 2e-3);
-        // The darker middle: the centre of each fan carries 0.75 of the petal colour.
-        EXPECT_NEAR(fans[16 * k][0].r, 0.75f * 0.64f, 1e-3);
-        EXPECT_NEAR(fans[16 * k][1].r, 0.64f, 1e-3);
+        EXPECT_NEAR(farthest, 0.5, 1e-3);
+        EXPECT_NEAR(std::remainder(angle - (90.0 + 60 * k + 25), 360.0), 0.0, 0.1);
     }
 }
 
-namespace {
-
-// The butterfly's origin from its body triangle: the mean of the two rear
-// vertices and the front one.
-Vertex butterflyOrigin(const Butterfly& b, float t, float rx, float ry, float rz)
-{
-    const std::vector<Triangle> tris =
-        feedbackTriangles([&] { b.draw(t, 0.5f, -0.25f, 0.75f, rx, ry, rz, 1.0f, false); });
-    EXPECT_EQ(tris.size(), 5u);
-    const Triangle& body = tris.back();
-    Vertex o = body[2];
-    o.x = (body[0].x + body[1].x) / 4 + body[2].x / 2;
-    o.y = (body[0].y + body[1].y) / 4 + body[2].y / 2;
-    o.z = (body[0].z + body[1].z) / 4 + body[2].z / 2;
-    return o;
-}
-
-} // namespace
-
-TEST(Butterfly, PhaseOneHalfHoversWhileOthersCircleInOppositeSenses)
+TEST(Butterfly, PhaseOneHalfHoversWhileOthersCircleInOppositeSensesAtTheirAlpha)
 {
     useOrthoView();
-    const float rx = 1.0f, ry = 0.5f, rz = 2.0f;
-    const Butterfly hover{0.5f};
-    for (float t : {0.0f, 1.3f, 7.0f}) {
-        const Vertex o = butterflyOrigin(hover, t, rx, ry, rz);
-        EXPECT_NEAR(o.x, 0.5f, 1e-3);
-        EXPECT_NEAR(o.y, -0.25f + ry * 1.05f, 1e-3);
-        EXPECT_NEAR(o.z, 0.75f + rz * 1.125f, 1e-3);
-    }
-    // Heading angle on the ellipse round the centre: (phase - 0.5) x t x 3.14159265.
+    // The origin from the body triangle: the mean of its rear pair and its front vertex.
+    auto origin = [](float phase, float t) {
+        const Butterfly b{phase};
+        const std::vector<Triangle> tris = feedback([&] { b.draw(t, 0.5f, -0.25f, 0.75f, 1, 0.5f, 2, 0.6f, false); });
+        EXPECT_EQ(tris.size(), 5u);
+        for (const Vertex& v : vertices(tris))
+            EXPECT_NEAR(v.a, 0.6f, 1e-3);
+        const Triangle& body = tris.back();
+        return Point{(body[0].x + body[1].x) / 4 + body[2].x / 2, (body[0].y + body[1].y) / 4 + body[2].y / 2,
+                     (body[0].z + body[1].z) / 4 + body[2].z / 2};
+    };
+    const Point hover = origin(0.5f, 7.0f);
+    EXPECT_NEAR(hover.x, 0.5, 1e-3);
+    EXPECT_NEAR(hover.y, -0.25 + 0.5 * 1.05, 1e-3);
+    EXPECT_NEAR(hover.z, 0.75 + 2 * 1.125, 1e-3);
     for (float phase : {0.1f, 0.3f, 0.7f, 0.9f}) {
         SCOPED_TRACE(phase);
-        const Butterfly b{phase};
-        const float g = phase * 0.25f + 1.0f, t = 0.5f;
-        const Vertex o = butterflyOrigin(b, t, rx, ry, rz);
-        const double theta = std::atan2((o.x - 0.5) / (rx * g), (o.z - 0.75) / (rz * g));
-        EXPECT_NEAR(theta, (phase - 0.5) * t * 3.14159265, 2e-3);
+        const double g = phase * 0.25 + 1.0;
+        const Point o = origin(phase, 0.5f);
+        EXPECT_NEAR(std::atan2((o.x - 0.5) / g, (o.z - 0.75) / (2 * g)), (phase - 0.5) * 0.5 * kPi, 2e-3);
     }
 }
 
-namespace {
-
-struct Coverage {
-    int coloured;  // pixels whose colour changed from the black clear
-    int depthWritten;
-};
-
-Coverage drawButterflyCoverage(float alpha)
-{
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LESS);
-    glRotatef(40.0f, 1.0f, 0.3f, 0.0f);  // so that no wing is seen edge-on
-    glScalef(100.0f, 100.0f, 100.0f);
-    const Butterfly b{0.5f};
-    b.draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, alpha, false);
-    glLoadIdentity();
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-
-    std::vector<unsigned char> rgba(800 * 600 * 4);
-    std::vector<float> depth(800 * 600);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 800, 600, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    glReadPixels(0, 0, 800, 600, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    Coverage c{0, 0};
-    for (int i = 0; i < 800 * 600; ++i) {
-        c.coloured += rgba[4 * i] != 0 || rgba[4 * i + 1] != 0 || rgba[4 * i + 2] != 0;
-        c.depthWritten += depth[i] < 1.0f;
-    }
-    return c;
-}
-
-} // namespace
-
-TEST(Butterfly, AlphaZeroIsInvisibleUnderBlendingButStillWritesDepth)
+TEST(Figure, EachPoseHas39CubesOfItsSizesItsColourSpineHeadShouldersAndLegs)
 {
     useOrthoView();
-    const Coverage opaque = drawButterflyCoverage(1.0f);
-    const Coverage clear = drawButterflyCoverage(0.0f);
-    EXPECT_GT(opaque.coloured, 1000);
-    EXPECT_EQ(clear.coloured, 0);
-    EXPECT_EQ(clear.depthWritten, opaque.coloured);
+    const Figure figure;
+    const int kHead = 5, kHipBar = 6, kShoulderBar = 24;
+    // At phase 0 the twists vanish, so spine, head and shoulder bar lie in the
+    // view plane: the torso pitch tilts them toward +x; at blend -1 the spine
+    // group turns by -20 degrees and each cube by -18 cos(i pi / 4).
+    const double c1 = 18 * std::cos(kPi / 4);
+    const struct {
+        float blend;
+        float r, g, b;
+        double hipHeight, spineAngle[5], pitch;
+    } cases[] = {
+        {-1.0f, 0.3f, 0.0f, 0.0f, 1.0, {0, 30 - c1, 30, 30 + c1, 48}, 50},
+        {-0.5f, 0.2f, 0.05f, 0.15f, 1.0, {}, 0},
+        {0.0f, 0.1f, 0.1f, 0.3f, 1.0, {0, -3, -3, -3, -3}, -3},
+        {0.5f, 0.15f, 0.5f, 0.3f, 1.0 + 0.025 * (1.0 - 1.2 * 1.2), {}, 0},
+        // q is negative at phase 0: the stride sits 0.1 (1 - 1.2^2) lower.
+        {1.0f, 0.2f, 0.9f, 0.3f, 1.0 + 0.1 * (1.0 - 1.2 * 1.2), {0, 4, 4, 4, 4}, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("blend " + std::to_string(c.blend));
+        glColor3f(0, 0, 0);
+        figure.draw(0.0f, 1.0f, c.blend, false);
+        const std::vector<float> colour = currentColour();
+        EXPECT_NEAR(colour[0], c.r, 1e-6);
+        EXPECT_NEAR(colour[1], c.g, 1e-6);
+        EXPECT_NEAR(colour[2], c.b, 1e-6);
+
+        const std::vector<Triangle> tris = feedback([&] { figure.draw(0.0f, 1.0f, c.blend, false); });
+        ASSERT_EQ(tris.size(), 39u * 12u);
+        for (int k = 0; k < 39; ++k) {  // half-edge from the diagonal of the first triangle
+            const Triangle& t = tris[12 * k];
+            const double diagonal = std::max({std::hypot(t[0].x - t[1].x, t[0].y - t[1].y, t[0].z - t[1].z),
+                                              std::hypot(t[1].x - t[2].x, t[1].y - t[2].y, t[1].z - t[2].z),
+                                              std::hypot(t[2].x - t[0].x, t[2].y - t[0].y, t[2].z - t[0].z)});
+            EXPECT_NEAR(diagonal / (2 * std::sqrt(2.0)), k == kHead ? 0.09 : 0.056, 1e-3) << "cube " << k;
+        }
+        const std::vector<Point> cubes = cubeCentres([&] { figure.draw(0.0f, 1.0f, c.blend, false); });
+        const Point hip = cubes[0];
+        EXPECT_NEAR(hip.x, 0.0, 1e-4);
+        EXPECT_NEAR(hip.y, c.hipHeight, 1e-4);
+        if (c.blend == 0.0f) {
+            // The legs swing half a cycle apart, each from its own hip: +x (the
+            // caller's -z) at 20 sin(-0.314159265) degrees, -x at the opposite.
+            const double hipAngle = 20 * std::sin(-0.314159265);
+            for (int leg = 0; leg < 2; ++leg) {
+                SCOPED_TRACE(leg ? "-x leg" : "+x leg");
+                const Point thigh = cubes[8 + 8 * leg], knee = cubes[10 + 8 * leg];
+                EXPECT_NEAR(thigh.z, leg ? 0.125 : -0.125, 1e-3);
+                EXPECT_NEAR(thigh.y, 1.0, 1e-3);
+                const double swing = angleFromUp(thigh, knee) - 180 - (leg ? -hipAngle : hipAngle);
+                EXPECT_NEAR(std::remainder(swing, 360), 0, 0.05);
+            }
+        }
+        if (c.spineAngle[1] == 0)
+            continue;
+        for (int i = 1; i < 5; ++i) {
+            EXPECT_NEAR(angleFromUp(hip, cubes[i]), c.spineAngle[i], 0.05) << "spine cube " << i;
+            EXPECT_NEAR(distance(hip, cubes[i]), 0.2 * i, 1e-3) << "spine cube " << i;
+        }
+        EXPECT_NEAR(angleFromUp(hip, cubes[kHead]), c.pitch, 0.05);
+        EXPECT_NEAR(distance(hip, cubes[kHead]), 1.02, 1e-3);
+        // The shoulder bar: 0.75 up the pitched torso, 0.2 toward the eye.
+        EXPECT_NEAR(angleFromUp(hip, cubes[kShoulderBar]), c.pitch, 0.05);
+        EXPECT_NEAR(std::hypot(cubes[kShoulderBar].x - hip.x, cubes[kShoulderBar].y - hip.y), 0.75, 1e-3);
+        EXPECT_NEAR(cubes[kShoulderBar].z, 0.2, 1e-3);
+        // The hip bar does not follow the pitch.
+        EXPECT_NEAR(cubes[kHipBar].z, 0.125, 1e-3);
+        EXPECT_NEAR(cubes[kHipBar].y, c.hipHeight, 1e-3);
+    }
+}
+
+TEST(Figure, BounceLiftsTheWholeFigureInTheCallersUnitsOnlyOnTheFlowerSide)
+{
+    useOrthoView();
+    // With scale 0 every cube collapses onto the point the bounce lifted it to.
+    const struct {
+        float blend;
+        double rampPosition, lift;  // rampPosition: q x 2 / pi
+    } cases[] = {{1.0f, 0.0, 0.0}, {1.0f, 1.0, 0.1},   {1.0f, 0.5, 0.075}, {1.0f, 2.0, 0.0},
+                 {0.5f, 1.0, 0.025}, {0.0f, 1.0, 0.0}, {-1.0f, 1.0, 0.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("blend " + std::to_string(c.blend) + " at " + std::to_string(c.rampPosition));
+        const float phase = static_cast<float>(c.rampPosition / 0.6366197730950255 + 0.314159265);
+        for (const Vertex& p : vertices(feedback([&] { Figure().draw(phase, 0.0f, c.blend, false); }))) {
+            ASSERT_NEAR(std::hypot(p.x, p.z), 0.0, 1e-4);
+            ASSERT_NEAR(p.y, c.lift, 1e-4);
+        }
+    }
+}
+
+TEST(Figure, LimbsPlaceCubesFromTheStartStoppingShortOfTheEnd)
+{
+    useOrthoView();
+    const struct {
+        float x0, y0, x1, y1, bend;
+        int cubes;
+    } cases[] = {{0, 0, 0, 1, 0, 5},  {-0.125f, 0, 0.125f, 0, 0, 2}, {0, 0, 0, -0.5f, 0, 3}, {0, 0, 0, 0.15f, 0, 2},
+                 {0.5f, 0.5f, -0.5f, -0.5f, 0, 7},
+                 // One cube takes the first cube's curl: -20 - 18 degrees about x.
+                 {0, 0.5f, 0, 0.5f, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.x0) + "," + std::to_string(c.y0) + " to " + std::to_string(c.x1) + "," +
+                     std::to_string(c.y1));
+        auto draw = [&] { Figure().drawLimb(c.x0, c.y0, c.x1, c.y1, c.bend); };
+        EXPECT_EQ(submitted(draw), 24u * c.cubes);
+        const std::vector<Point> centres = cubeCentres(draw);
+        ASSERT_EQ(centres.size(), static_cast<size_t>(c.cubes));
+        const double turn = -38.0 * c.bend / kDegrees;
+        for (int i = 0; i < c.cubes; ++i) {
+            const double y = c.y0 + (c.y1 - c.y0) * i / c.cubes;
+            EXPECT_NEAR(centres[i].x, c.x0 + (c.x1 - c.x0) * i / c.cubes, 1e-4);
+            EXPECT_NEAR(centres[i].y, y * std::cos(turn), 1e-4);
+            EXPECT_NEAR(centres[i].z, y * std::sin(turn), 1e-4);
+        }
+    }
 }
 
 namespace {

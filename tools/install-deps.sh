@@ -5,10 +5,8 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
   liboscpack-dev libgtest-dev
-  portaudio19-dev libsndfile1-dev libfftw3-dev
   xvfb xdotool x11-utils imagemagick liblo-tools
-  clang libclang-rt-14-dev
-  pulseaudio pulseaudio-utils libasound2-plugins sox
+  clang libclang-rt-14-dev iproute2 util-linux procps
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -32,46 +32,6 @@ Rgba readPixel(int x, int y)
     return {p[0], p[1], p[2], p[3]};
 }
 
-std::vector<FeedbackVertex> captureFeedback(const std::function<void()>& draw)
-{
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
-
-    // GL_3D_COLOR: x, y, z and four colour components per vertex (RGBA mode).
-    const int vertexSize = 7;
-    std::vector<FeedbackVertex> vertices;
-    for (GLint i = 0; i < used;) {
-        const int token = static_cast<int>(buffer[i++]);
-        int count = 0;
-        switch (token) {
-        case GL_POINT_TOKEN:
-        case GL_BITMAP_TOKEN:
-        case GL_DRAW_PIXEL_TOKEN:
-        case GL_COPY_PIXEL_TOKEN:
-            count = 1;
-            break;
-        case GL_LINE_TOKEN:
-        case GL_LINE_RESET_TOKEN:
-            count = 2;
-            break;
-        case GL_POLYGON_TOKEN:
-            count = static_cast<int>(buffer[i++]);
-            break;
-        case GL_PASS_THROUGH_TOKEN:
-            ++i;
-            continue;
-        default:
-            return vertices;
-        }
-        for (int v = 0; v < count; ++v, i += vertexSize)
-            vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 2]});
-    }
-    return vertices;
-}
-
 int modelviewDepth()
 {
     GLint d = 0;

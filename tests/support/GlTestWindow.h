@@ -4,7 +4,6 @@
 
 #include <GL/glew.h>
 
-#include <functional>
 #include <vector>
 
 // Opens (once) an 800x600 double-buffered GL window with the show's GL
@@ -16,13 +15,6 @@ struct Rgba {
 };
 // One pixel of the current read buffer, as bytes.
 Rgba readPixel(int x, int y);
-
-// Runs draw in GL feedback mode (GL_3D_COLOR) and returns the vertices of
-// every primitive it produced, as x, y, z window coordinates.
-struct FeedbackVertex {
-    float x, y, z;
-};
-std::vector<FeedbackVertex> captureFeedback(const std::function<void()>& draw);
 
 // The current depth of the modelview and projection stacks.
 int modelviewDepth();

@@ -1,6 +1,5 @@
 #include "support/PictureFiles.h"
 
-#include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,16 +16,9 @@ pid_t gCreator = 0;
 // child that exits must not take it away from its parent.
 void removeDir()
 {
-    if (getpid() != gCreator)
-        return;
     std::error_code ignored;
-    std::filesystem::remove_all(pictureDir(), ignored);
-}
-
-std::string prefixless(const std::string& name)
-{
-    const size_t colon = name.find(':');
-    return colon == std::string::npos ? name : name.substr(colon + 1);
+    if (getpid() == gCreator)
+        std::filesystem::remove_all(pictureDir(), ignored);
 }
 
 }  // namespace
@@ -48,8 +40,8 @@ std::string pictureDir()
 std::string writeFile(const std::string& name, const Bytes& bytes)
 {
     const std::string path = pictureDir() + "/" + name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
@@ -62,8 +54,9 @@ Bytes readFile(const std::string& path)
 std::string convertPixels(const std::string& name, int width, int height, int channels,
                           const Bytes& pixels, const std::string& options)
 {
-    const std::string out = pictureDir() + "/" + prefixless(name);
-    const std::string prefix = name.substr(0, name.size() - prefixless(name).size());
+    const size_t colon = name.find(':');
+    const std::string prefix = colon == std::string::npos ? "" : name.substr(0, colon + 1);
+    const std::string out = pictureDir() + "/" + name.substr(prefix.size());
     const std::string command = "convert PAM:- " + options + " " + prefix + out;
     FILE* pipe = popen(command.c_str(), "w");
     if (!pipe)
@@ -74,44 +67,4 @@ std::string convertPixels(const std::string& name, int width, int height, int ch
     if (pclose(pipe) != 0)
         throw std::runtime_error("failed: " + command);
     return out;
-}
-
-std::string convertPicture(const std::string& name, const std::string& arguments)
-{
-    const std::string out = pictureDir() + "/" + name;
-    const std::string command = "convert " + arguments + " " + out;
-    if (std::system(command.c_str()) != 0)
-        throw std::runtime_error("failed: " + command);
-    return out;
-}
-
-std::string writeBmp24(const std::string& name, int width, int height, const Bytes& rgb)
-{
-    SDL_Surface* s = SDL_CreateRGBSurface(0, width, height, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            unsigned char* d = static_cast<unsigned char*>(s->pixels) + y * s->pitch + x * 3;
-            const unsigned char* c = &rgb[size_t(y * width + x) * 3];
-            d[0] = c[2];
-            d[1] = c[1];
-            d[2] = c[0];
-        }
-    const std::string path = pictureDir() + "/" + name;
-    SDL_SaveBMP(s, path.c_str());
-    SDL_FreeSurface(s);
-    return path;
-}
-
-std::string truncatedCopy(const std::string& path, const std::string& name, size_t keep)
-{
-    Bytes bytes = readFile(path);
-    bytes.resize(std::min(keep, bytes.size()));
-    return writeFile(name, bytes);
-}
-
-std::string flippedCopy(const std::string& path, const std::string& name, size_t offset)
-{
-    Bytes bytes = readFile(path);
-    bytes.at(offset) ^= 0xFF;
-    return writeFile(name, bytes);
 }
