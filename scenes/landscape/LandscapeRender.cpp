@@ -256,6 +256,51 @@ void LandscapeScene::render(float time, float)
                       shadowPass);
         glPopMatrix();
     };
+    // One item in its blend of forms: body, roof, flower head and leaf, lit or
+    // as a shadow (which sets no colour). An item's head is compiled into its
+    // list on its first frame, which draws no head.
+    const auto drawItem = [&](GroundItem& item, const Shape& shape, const float body[3], bool shadowPass) {
+        GLuint& headList = shadowPass ? item.headShadowList : item.headList;
+        glPushMatrix();
+        glTranslatef(item.x, item.y, item.z);
+        drawBody(shape.width, shape.height, body, shadowPass);
+        if (roofsShow) {
+            if (!shadowPass)
+                glColor3f(1.0f, 0.0f, 0.0f);
+            glPushMatrix();
+            glTranslatef(shape.width / 2, shape.height, 0.0f);
+            drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
+                     static_cast<float>(0.35 * shape.height * houseCubed));
+            glPopMatrix();
+        }
+        glPushMatrix();
+        glTranslatef(shape.width / 2, shape.height, 0.0f);
+        if (headList != 0) {
+            if (flowerPartsShow) {
+                glPushMatrix();
+                glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
+                glScalef(headScale, headScale, headScale);
+                glCallList(headList);
+                glPopMatrix();
+            }
+        } else {
+            headList = glGenLists(1);
+            glNewList(headList, GL_COMPILE);
+            glPushMatrix();
+            glTranslatef(0.0f, 0.0f, 0.01f);
+            item.drawPetals(0.0f, item.size, shadowPass);
+            if (!shadowPass)
+                glColor3f(0.95f, 0.7f, 0.0f);
+            glTranslatef(0.0f, 0.0f, 0.01f);
+            drawDisc(static_cast<float>(item.size * 0.08), 16);
+            glPopMatrix();
+            glEndList();
+        }
+        glPopMatrix();
+        if (flowerPartsShow)
+            drawLeafOf(item, shape, shadowPass);
+        glPopMatrix();
+    };
 
     // Ground-item shadows, flattened onto the floor by the sun; x is set here
     // for the whole frame.
@@ -277,41 +322,7 @@ void LandscapeScene::render(float time, float)
         // be compiled goes through, as the compiling happens on the way.
         if (item->headShadowList != 0 && itemOffScreen(shadowClip, *item, shape))
             continue;
-        glPushMatrix();
-        glTranslatef(item->x, item->y, item->z);
-        drawBody(shape.width, shape.height, item->blockColour, true);
-        if (roofsShow) {
-            glPushMatrix();
-            glTranslatef(shape.width / 2, shape.height, 0.0f);
-            drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
-                     static_cast<float>(0.35 * shape.height * houseCubed));
-            glPopMatrix();
-        }
-        glPushMatrix();
-        glTranslatef(shape.width / 2, shape.height, 0.0f);
-        if (item->headShadowList != 0) {
-            if (flowerPartsShow) {
-                glPushMatrix();
-                glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
-                glScalef(headScale, headScale, headScale);
-                glCallList(item->headShadowList);
-                glPopMatrix();
-            }
-        } else {
-            item->headShadowList = glGenLists(1);
-            glNewList(item->headShadowList, GL_COMPILE);
-            glPushMatrix();
-            glTranslatef(0.0f, 0.0f, 0.01f);
-            item->drawPetals(0.0f, item->size, true);
-            glTranslatef(0.0f, 0.0f, 0.01f);
-            drawDisc(static_cast<float>(item->size * 0.08), 16);
-            glPopMatrix();
-            glEndList();
-        }
-        glPopMatrix();
-        if (flowerPartsShow)
-            drawLeafOf(*item, shape, true);
-        glPopMatrix();
+        drawItem(*item, shape, item->blockColour, true);
     }
     glPopMatrix();
 
@@ -324,49 +335,12 @@ void LandscapeScene::render(float time, float)
         const Shape shape = shapeOf(*item);
         if (item->headList != 0 && itemOffScreen(itemClip, *item, shape))
             continue;
-        glPushMatrix();
-        glTranslatef(item->x, item->y, item->z);
         float body[3];
         for (int k = 0; k < 3; ++k)
             body[k] = static_cast<float>(static_cast<double>(w.block) * item->blockColour[k] +
                                          static_cast<double>(w.house) * item->houseColour[k] +
                                          static_cast<double>(w.flower) * item->leafColour[k]);
-        glColor3fv(body);
-        drawBody(shape.width, shape.height, body, false);
-        if (roofsShow) {
-            glColor3f(1.0f, 0.0f, 0.0f);
-            glPushMatrix();
-            glTranslatef(shape.width / 2, shape.height, 0.0f);
-            drawRoof(static_cast<float>(1.4 * shape.width * houseCubed),
-                     static_cast<float>(0.35 * shape.height * houseCubed));
-            glPopMatrix();
-        }
-        glPushMatrix();
-        glTranslatef(shape.width / 2, shape.height, 0.0f);
-        if (item->headList != 0) {
-            if (flowerPartsShow) {
-                glPushMatrix();
-                glRotatef(headTurn, 0.0f, 0.0f, 1.0f);
-                glScalef(headScale, headScale, headScale);
-                glCallList(item->headList);
-                glPopMatrix();
-            }
-        } else {
-            item->headList = glGenLists(1);
-            glNewList(item->headList, GL_COMPILE);
-            glPushMatrix();
-            glTranslatef(0.0f, 0.0f, 0.01f);
-            item->drawPetals(0.0f, item->size, false);
-            glColor3f(0.95f, 0.7f, 0.0f);
-            glTranslatef(0.0f, 0.0f, 0.01f);
-            drawDisc(static_cast<float>(item->size * 0.08), 16);
-            glPopMatrix();
-            glEndList();
-        }
-        glPopMatrix();
-        if (flowerPartsShow)
-            drawLeafOf(*item, shape, false);
-        glPopMatrix();
+        drawItem(*item, shape, body, false);
     }
 
     // The figure, lit, in front of the camera, and its opaque dark shadow.
