@@ -81,30 +81,19 @@ void FboStage::drawFinalPass() const
     drawTexturedScreenQuad(r.s0, r.t0, r.s1, r.t1);
 }
 
-// State set, restored by the attribute pop: culling, depth test, lighting
-// and texturing off; blending on with the inverting function; alpha writes
-// off, so the stage stays as opaque as it was when the final pass shows it.
+// State set, restored by the attribute pop: blending on with the inverting
+// function, alpha writes off, so the stage stays as opaque as it was when the
+// final pass shows it. The screen quad itself turns culling, depth, lighting
+// and texturing off.
 void FboStage::invertOverlay(float amount)
 {
     if (amount <= 0)
         return;
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    pushOrtho(0, 0, 1, 1);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ONE_MINUS_SRC_COLOR);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-    glColor4f(amount, amount, amount, 1.0f);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glVertex3f(0, 0, 0);
-    glVertex3f(0, 1, 0);
-    glVertex3f(1, 1, 0);
-    glVertex3f(1, 0, 0);
-    glEnd();
-    popOrtho();
+    drawScreenQuad(amount, amount, amount, 1.0f);
     glPopAttrib();
 }
 
