@@ -9,7 +9,8 @@
 #include "app/AppErrors.h"
 #include "app/AppGlobals.h"
 #include "app/Platform.h"
-#include "app/RenderState.h"
+#include "gfx/RenderState.h"
+#include "control/ControlState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
 #include "gfx/FboStage.h"
@@ -144,7 +145,7 @@ void AppWindow::drawFrame()
     fboStage_->begin();
     drawContent(t);
     fboStage_->end();
-    fboStage_->drawFinalPass();
+    fboStage_->drawFinalPass(readInput(0));
     SDL_GL_SwapBuffers();
 }
 

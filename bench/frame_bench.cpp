@@ -27,7 +27,7 @@ static void emptyStageFrame()
     stage->begin();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     stage->end();
-    stage->drawFinalPass();
+    stage->drawFinalPass(readInput(0));
     SDL_GL_SwapBuffers();
 }
 

@@ -3,8 +3,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "app/RenderState.h"
-#include "control/ControlState.h"
+#include "gfx/RenderState.h"
 #include "gfx/FboErrors.h"
 #include "gfx/FrameBufferObject.h"
 #include "gfx/Texture.h"
@@ -72,12 +71,12 @@ FboStage::TexRect FboStage::shakeRect(float p)
 
 // The texture binding and the white colour are left in place on purpose:
 // the next frame starts with them.
-void FboStage::drawFinalPass() const
+void FboStage::drawFinalPass(float shake) const
 {
     glBindTexture(GL_TEXTURE_2D, texture());
     glColor3f(1, 1, 1);
-    const double shake = readInput(0);
-    const TexRect r = shakeRect(static_cast<float>(shake * shake));
+    const double amount = shake;
+    const TexRect r = shakeRect(static_cast<float>(amount * amount));
     drawTexturedScreenQuad(r.s0, r.t0, r.s1, r.t1);
 }
 

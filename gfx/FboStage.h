@@ -39,9 +39,10 @@ public:
     FrameBufferObject* getFbo() const { return fbo; }
 
     // The final pass of a frame: the stage's image over the whole current
-    // viewport, its texture rectangle shaken by the square of input value 0.
-    // Leaves the stage texture bound and the current colour white.
-    void drawFinalPass() const;
+    // viewport, its texture rectangle shaken by the square of `shake` (the
+    // show passes input value 0). Leaves the stage texture bound and the
+    // current colour white.
+    void drawFinalPass(float shake) const;
     // The shaken rectangle for shake p: four fresh rand() draws, for t1, s1,
     // t0 and s0 in this order, each moving its edge inward by up to p.
     static TexRect shakeRect(float p);

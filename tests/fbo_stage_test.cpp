@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "control/ControlState.h"
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
 #include "gfx/Texture.h"
@@ -68,7 +67,6 @@ protected:
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_CULL_FACE);
-        inputValue[0].store(0.0f);
     }
 };
 
@@ -172,7 +170,7 @@ TEST_F(FboStageTest, WithInputValueZeroAtZeroTheWindowShowsTheStageExactlyInWhit
     glClearColor(1, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glColor4f(0.5f, 0.2f, 0.1f, 0.3f);  // the pass must draw in opaque white
-    stage->drawFinalPass();
+    stage->drawFinalPass(0.0f);
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             for (int x : {200 * i, 200 * i + 199})
@@ -182,7 +180,7 @@ TEST_F(FboStageTest, WithInputValueZeroAtZeroTheWindowShowsTheStageExactlyInWhit
         << "the stage texture stays bound for the next frame";
 }
 
-TEST_F(FboStageTest, TheShakeIsTheSquareOfInputValueZeroWithFourRandDrawsForT1S1T0AndS0)
+TEST_F(FboStageTest, TheShakeIsTheSquareOfItsAmountWithFourRandDrawsForT1S1T0AndS0)
 {
     // Red rises with s and green with t, one step per four texels.
     auto stage = makeStage(800, 600);
@@ -193,14 +191,13 @@ TEST_F(FboStageTest, TheShakeIsTheSquareOfInputValueZeroWithFourRandDrawsForT1S1
     glBindTexture(GL_TEXTURE_2D, stage->texture());
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1024, 1024, GL_RGBA, GL_UNSIGNED_BYTE, ramp.data());
 
-    inputValue[0].store(0.5f);
-    const double p = 0.25;  // its square
+    const double p = 0.25;  // the square of the amount 0.5
     srand(7);
     double r[5];
     for (double& v : r)
         v = static_cast<double>(rand()) / RAND_MAX;
     srand(7);
-    stage->drawFinalPass();
+    stage->drawFinalPass(0.5f);
     EXPECT_EQ(static_cast<double>(rand()) / RAND_MAX, r[4]) << "exactly four draws";
     expectPixel(0, 0, static_cast<int>(r[3] * p * 256), static_cast<int>(r[2] * p * 256), 0, 2);
     expectPixel(799, 599, static_cast<int>((1 - r[1] * p) * 256), static_cast<int>((1 - r[0] * p) * 256), 0, 2);

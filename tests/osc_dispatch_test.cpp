@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "app/AppGlobals.h"
-#include "control/ControlLevel.h"
+#include "app/ControlLevel.h"
 #include "support/OscTestPeer.h"
 
 namespace {

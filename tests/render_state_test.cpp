@@ -6,7 +6,7 @@
 
 #include <GL/glu.h>
 
-#include "app/RenderState.h"
+#include "gfx/RenderState.h"
 
 namespace {
 

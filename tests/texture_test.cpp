@@ -1,6 +1,6 @@
 // Texture: what the GL holds after construction (format, texels, binding,
 // fixed parameters), and how modulate and repeat show when drawing.
-#include "app/RenderState.h"
+#include "gfx/RenderState.h"
 #include "gfx/Image.h"
 #include "gfx/Texture.h"
 #include "support/GlTestWindow.h"

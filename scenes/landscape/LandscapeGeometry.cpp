@@ -1,6 +1,6 @@
 #include "scenes/landscape/LandscapeGeometry.h"
 
-#include "app/RenderState.h"
+#include "gfx/RenderState.h"
 
 #include <GL/glew.h>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include "app/RenderState.h"
+#include "gfx/RenderState.h"
 #include "control/ControlState.h"
 #include "gfx/Texture.h"
 #include "scenes/landscape/Butterfly.h"

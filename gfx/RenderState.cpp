@@ -1,4 +1,4 @@
-#include "app/RenderState.h"
+#include "gfx/RenderState.h"
 
 #include <GL/glew.h>
 

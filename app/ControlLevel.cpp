@@ -1,4 +1,4 @@
-#include "control/ControlLevel.h"
+#include "app/ControlLevel.h"
 
 #include "app/AppGlobals.h"
 #include "control/OscControlReceiver.h"
