@@ -31,7 +31,7 @@ for mode in file pipe; do
     fi
     show=$!
     send() { oscsend 127.0.0.1 55550 "$@"; }
-    # Start-up ends with the last picture's load line; after it, probes of
+    # Start-up ends with the load line of the last picture; after it, probes of
     # input 9 carry a fresh value each, and the echo of the latest one means
     # every earlier datagram has been taken and echoed too.
     for _ in $(seq 1 400); do grep -q "cloud06.bmp" "$out" && break; sleep 0.05; done
