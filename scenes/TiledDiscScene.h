@@ -1,8 +1,9 @@
 // TiledDiscScene: a flat disc of 19 rings of 20 tiles on jittered concentric
 // rings that opens like petals every two seconds. It is lit and textured with
-// whatever 2D texture the caller has bound; it binds none itself. Main thread
-// only; construct it after the window exists (the layout follows the window's
-// height-to-width ratio).
+// whatever 2D texture the caller has bound; it binds none itself (in the show's
+// frame that is the stage's own texture, left by the final pass, so whoever
+// places the disc binds a picture first). Main thread only; construct it after
+// the window exists (the layout follows the window's height-to-width ratio).
 #pragma once
 
 #include "app/Scene.h"
