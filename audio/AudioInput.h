@@ -34,15 +34,17 @@ public:
     int choosePlaybackDriver();
     int chooseRecordDriver();
 
+    // The spectrum queries read only spectrumData, so they are static; callers
+    // reach them through gAudioInput. Any thread.
     // The value of spectrumData row `channel` at a fractional bin position,
     // linearly interpolated; positions of 2048 and more wrap round. Channels
     // other than 0 and 1, and negative or non-finite positions, give 0.
-    float spectrumAt(int channel, float position);
+    static float spectrumAt(int channel, float position);
     // spectrumAt at bin 2^(10x + 1): x from 0 to 1 covers bins 2 to 2048,
     // one octave per 0.1.
-    float spectrumLog(int channel, double x);
+    static float spectrumLog(int channel, double x);
     // spectrumAt at bin 2047x.
-    float spectrumLinear(int channel, double x);
+    static float spectrumLinear(int channel, double x);
 
 private:
     void startLive();

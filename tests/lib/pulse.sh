@@ -38,8 +38,7 @@ start_private_pulse() {
 }
 
 stop_private_pulse() {
-  kill "$PULSE_KEEPALIVE_PID" "$PULSE_PID" 2>/dev/null
-  wait "$PULSE_KEEPALIVE_PID" 2>/dev/null
-  wait "$PULSE_PID" 2>/dev/null
+  kill "$PULSE_KEEPALIVE_PID" "$PULSE_PID" 2>/dev/null || true
+  wait "$PULSE_KEEPALIVE_PID" "$PULSE_PID" 2>/dev/null || true
   rm -rf "$PULSE_RUNTIME"
 }
