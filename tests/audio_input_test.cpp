@@ -14,6 +14,7 @@
 
 #include "app/SpectrumLevel.h"
 #include "audio/AudioInput.h"
+#include "audio/Sound.h"
 #include "audio/SoundSystem.h"
 #include "audio/SpectrumData.h"
 #include "audio/SpectrumSampling.h"
@@ -46,16 +47,51 @@ int peakBin(int row)
     return peak;
 }
 
-// Waits (5 s at most) for `count` more samples, reading the table meanwhile
-// as a scene would.
-bool waitForSamples(unsigned long count)
+// Waits (5 s at most) for `count` more samples and then for the tone to fill
+// the analysed window (the output may start late), reading the table
+// meanwhile as a scene would.
+bool waitForFullTone(unsigned long count)
 {
     const unsigned long goal = spectrumSampleCount() + count;
     for (Uint32 start = SDL_GetTicks(); SDL_GetTicks() - start < 5000; SDL_Delay(1))
-        if (peakBin(0) >= 0 && spectrumSampleCount() >= goal)
+        if (spectrumSampleCount() >= goal && readSpectrum(0, peakBin(0)) > 0.9f)
             return true;
     return false;
 }
+
+// The menu key of the driver named "pulse" (PortAudio's way to PulseAudio).
+char pulseKey(SoundSystem* system, bool record)
+{
+    int count = 0;
+    (record ? system->getRecordNumDrivers(&count) : system->getNumDrivers(&count));
+    for (int i = 0; i < count; ++i) {
+        char name[256];
+        (record ? system->getRecordDriverName(i, name, 256) : system->getDriverName(i, name, 256));
+        if (std::string(name) == "pulse")
+            return char('1' + i);
+    }
+    return 0;
+}
+
+// Keys on standard input for the driver menus, as if typed; the old
+// standard input comes back with the object.
+struct TypedKeys {
+    explicit TypedKeys(const std::string& keys) : saved(dup(STDIN_FILENO))
+    {
+        int fds[2];
+        EXPECT_EQ(pipe(fds), 0);
+        EXPECT_EQ(write(fds[1], keys.data(), keys.size()), ssize_t(keys.size()));
+        close(fds[1]);
+        dup2(fds[0], STDIN_FILENO);
+        close(fds[0]);
+    }
+    ~TypedKeys()
+    {
+        dup2(saved, STDIN_FILENO);
+        close(saved);
+    }
+    int saved;
+};
 
 // spectrumLog's x for a fractional bin position.
 double logX(double bin) { return (std::log2(bin) - 1.0) / 10.0; }
@@ -102,7 +138,7 @@ TEST_F(AudioInputTest, AFileIsSampledEveryTwentyMillisecondsUntilTheInputStops)
     for (int round = 0; round < 6; ++round) {
         SCOPED_TRACE(round);
         gAudioInput = new AudioInput(tone.c_str());
-        ASSERT_TRUE(waitForSamples(10));
+        ASSERT_TRUE(waitForFullTone(10));
         for (int row = 0; row < kSpectrumRows; ++row) {  // a mono file plays on both sides
             EXPECT_EQ(peakBin(row), 93);
             EXPECT_NEAR(readSpectrum(row, 93), 1.0, 0.05);
@@ -121,6 +157,29 @@ TEST_F(AudioInputTest, AFileIsSampledEveryTwentyMillisecondsUntilTheInputStops)
         EXPECT_EQ(spectrumSampleCount(), last) << "the timer still samples";
         EXPECT_EQ(peakBin(0), 93) << "the last sample stays";
     }
+}
+
+TEST_F(AudioInputTest, LiveInputRecordsWhatThePlaybackDriverPlays)
+{
+    // A second sound system plays the tone into PulseAudio's null sink; the
+    // input records the sink's monitor, PulseAudio's default source.
+    SoundSystem* player = nullptr;
+    Sound* sound = nullptr;
+    SoundChannel* channel = nullptr;
+    ASSERT_EQ(createSoundSystem(&player), SOUND_OK);
+    ASSERT_EQ(player->init(1, SOUND_INIT_NORMAL, nullptr), SOUND_OK);
+    ASSERT_EQ(player->createSound(tone.c_str(), SOUND_MODE_LOOP, nullptr, &sound), SOUND_OK);
+    ASSERT_EQ(player->playSound(SOUND_CHANNEL_FREE, sound, false, &channel), SOUND_OK);
+    {
+        TypedKeys keys{std::string{pulseKey(player, false), pulseKey(player, true)}};
+        gAudioInput = new AudioInput(nullptr);
+    }
+    EXPECT_TRUE(waitForFullTone(10));
+    EXPECT_EQ(peakBin(0), 93);
+    EXPECT_EQ(peakBin(1), 93);
+    delete gAudioInput;
+    gAudioInput = nullptr;
+    player->release();
 }
 
 }  // namespace
