@@ -59,39 +59,26 @@ bool waitForFullTone(unsigned long count)
     return false;
 }
 
-// The menu key of the driver named "pulse" (PortAudio's way to PulseAudio).
-char pulseKey(SoundSystem* system, bool record)
+// Puts the menu keys of the drivers named "pulse" (PortAudio's way to
+// PulseAudio) on standard input, as if typed; returns the old standard input.
+int typePulseKeys(SoundSystem* system)
 {
-    int count = 0;
-    (record ? system->getRecordNumDrivers(&count) : system->getNumDrivers(&count));
-    for (int i = 0; i < count; ++i) {
-        char name[256];
-        (record ? system->getRecordDriverName(i, name, 256) : system->getDriverName(i, name, 256));
-        if (std::string(name) == "pulse")
-            return char('1' + i);
+    std::string keys;
+    for (int kind = 0, count = 0; kind < 2; ++kind) {
+        (kind ? system->getRecordNumDrivers(&count) : system->getNumDrivers(&count));
+        for (int i = 0; i < count; ++i) {
+            char name[256];
+            (kind ? system->getRecordDriverName(i, name, 256) : system->getDriverName(i, name, 256));
+            keys += std::string(name) == "pulse" ? std::string(1, char('1' + i)) : "";
+        }
     }
-    return 0;
+    int fds[2], saved = dup(STDIN_FILENO);
+    EXPECT_TRUE(pipe(fds) == 0 && write(fds[1], keys.data(), keys.size()) == ssize_t(keys.size()));
+    close(fds[1]);
+    dup2(fds[0], STDIN_FILENO);
+    close(fds[0]);
+    return saved;
 }
-
-// Keys on standard input for the driver menus, as if typed; the old
-// standard input comes back with the object.
-struct TypedKeys {
-    explicit TypedKeys(const std::string& keys) : saved(dup(STDIN_FILENO))
-    {
-        int fds[2];
-        EXPECT_EQ(pipe(fds), 0);
-        EXPECT_EQ(write(fds[1], keys.data(), keys.size()), ssize_t(keys.size()));
-        close(fds[1]);
-        dup2(fds[0], STDIN_FILENO);
-        close(fds[0]);
-    }
-    ~TypedKeys()
-    {
-        dup2(saved, STDIN_FILENO);
-        close(saved);
-    }
-    int saved;
-};
 
 // spectrumLog's x for a fractional bin position.
 double logX(double bin) { return (std::log2(bin) - 1.0) / 10.0; }
@@ -170,10 +157,10 @@ TEST_F(AudioInputTest, LiveInputRecordsWhatThePlaybackDriverPlays)
     ASSERT_EQ(player->init(1, SOUND_INIT_NORMAL, nullptr), SOUND_OK);
     ASSERT_EQ(player->createSound(tone.c_str(), SOUND_MODE_LOOP, nullptr, &sound), SOUND_OK);
     ASSERT_EQ(player->playSound(SOUND_CHANNEL_FREE, sound, false, &channel), SOUND_OK);
-    {
-        TypedKeys keys{std::string{pulseKey(player, false), pulseKey(player, true)}};
-        gAudioInput = new AudioInput(nullptr);
-    }
+    const int savedInput = typePulseKeys(player);
+    gAudioInput = new AudioInput(nullptr);
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
     EXPECT_TRUE(waitForFullTone(10));
     EXPECT_EQ(peakBin(0), 93);
     EXPECT_EQ(peakBin(1), 93);
