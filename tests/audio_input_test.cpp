@@ -54,7 +54,7 @@ bool waitForFullTone(unsigned long count)
 {
     const unsigned long goal = spectrumSampleCount() + count;
     for (Uint32 start = SDL_GetTicks(); SDL_GetTicks() - start < 5000; SDL_Delay(1))
-        if (spectrumSampleCount() >= goal && readSpectrum(0, peakBin(0)) > 0.9f)
+        if (spectrumSampleCount() >= goal && readSpectrum(0, peakBin(0)) > 0.95f)
             return true;
     return false;
 }
