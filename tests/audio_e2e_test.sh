@@ -130,8 +130,7 @@ wait_pane "Press a corresponding number or ESC to quit"
 tmux -S "$W/tmux$RUNS" send-keys "$KEY"
 wait_pane "Choose a RECORD driver:"
 tmux -S "$W/tmux$RUNS" send-keys "$KEY"
-wait_pane '^ +689 Hz \|#{20}'  # the tone's band, near full
-sleep 0.2                      # let a few more frames overwrite it
+wait_pane '^ +689 Hz \|#{20}'  # the tone's band, near full: frames have been redrawn by now
 BANDS=$(pane | grep -cE '^ +[0-9]+ Hz \|[#.]{30}\| \|[#.]{30}\|$' || true)
 same "nine band lines, redrawn in place" 9 "$BANDS"
 tmux -S "$W/tmux$RUNS" send-keys Escape
