@@ -7,6 +7,8 @@ packages=(
   liboscpack-dev libgtest-dev
   xvfb xdotool x11-utils imagemagick liblo-tools
   clang libclang-rt-14-dev iproute2 util-linux procps
+  portaudio19-dev libsndfile1-dev libfftw3-dev libasound2-dev libcli11-dev
+  pulseaudio pulseaudio-utils alsa-utils libasound2-plugins sox tmux
 )
 missing=()
 for p in "${packages[@]}"; do
