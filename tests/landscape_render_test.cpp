@@ -5,6 +5,7 @@
 
 #include "support/GlTestWindow.h"
 
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -75,18 +76,17 @@ protected:
     {
         openTestWindow();
         useShowGlState();
-        scene = new LandscapeScene();
         grey = bytesOf(0.7f, 0.7f, 0.8f);
         lightBlue = bytesOf(0.8f, 0.85f, 1.0f);
         yellow = bytesOf(1.0f, 0.98f, 0.2f);
     }
-    static void TearDownTestSuite() { delete scene; }
+    // A new scene starts at rest, with no cloud compiled.
     void SetUp() override
     {
         setInputs(0.0f, 0.0f);
-        LandscapeScene::sMorphRise = 0.0f;
-        LandscapeScene::sMorphFall = 0.0f;
+        scene = std::make_unique<LandscapeScene>();
     }
+    void TearDown() override { setInputs(0.0f, 0.0f); }
 
     // The sky shows in many pixels of exactly one of the three looks' colours.
     static void expectSky(Colour sky)
@@ -99,10 +99,9 @@ protected:
         }
     }
 
-    static LandscapeScene* scene;
+    std::unique_ptr<LandscapeScene> scene;
     static Colour grey, lightBlue, yellow;
 };
-LandscapeScene* LandscapeRender::scene = nullptr;
 Colour LandscapeRender::grey, LandscapeRender::lightBlue, LandscapeRender::yellow;
 
 TEST_F(LandscapeRender, TheSkyFollowsTheInputsAndRenderLeavesTheMatricesAsFound)
@@ -115,8 +114,7 @@ TEST_F(LandscapeRender, TheSkyFollowsTheInputsAndRenderLeavesTheMatricesAsFound)
     } cases[] = {{"no input", 0, 0, lightBlue}, {"input 2 at 1.0", 0, 1, yellow}, {"input 0 at 1.0", 1, 0, grey}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.look);
-        LandscapeScene::sMorphRise = 0.0f;
-        LandscapeScene::sMorphFall = 0.0f;
+        scene = std::make_unique<LandscapeScene>();
         setInputs(c.input0, c.input2);
         runFrames(*scene, 20);
         glTranslatef(1.0f, 2.0f, 3.0f);
@@ -147,11 +145,9 @@ TEST_F(LandscapeRender, ASaturatedInputTwoHoldsTheYellowSkyFor198FramesAfterItDr
 
 TEST_F(LandscapeRender, OnTheFirstFrameNoCloudAndNoFlowerHeadIsDrawn)
 {
-    // A new scene with no cloud list compiled, as at start-up, in the house
-    // look (clouds against plain sky) and then in the flower look.
-    for (GLuint& list : LandscapeScene::sCloudLists)
-        list = 0;
-    LandscapeScene houses;
+    // A new scene, as at start-up, in the house look (clouds against plain
+    // sky) and then in the flower look.
+    LandscapeScene& houses = *scene;
     // The band left and right of the sun's reach, where the clouds hang.
     auto skyBesideTheSun = [&] {
         return countColour(0, 440, 170, 160, lightBlue) + countColour(630, 440, 170, 160, lightBlue);
@@ -162,8 +158,8 @@ TEST_F(LandscapeRender, OnTheFirstFrameNoCloudAndNoFlowerHeadIsDrawn)
     EXPECT_LT(skyBesideTheSun(), 2 * 170 * 160 * 9 / 10);
 
     setInputs(0.0f, 1.0f);
-    runFrames(*scene, 20);
     LandscapeScene flowers;
+    LandscapeScene::settleControl(0.0f, 1.0f);
     const Colour flowerCentre = bytesOf(0.95f, 0.7f, 0.0f);
     frame(flowers);
     EXPECT_EQ(countColour(0, 0, 800, 600, flowerCentre), 0);
