@@ -38,6 +38,21 @@ void frame(LandscapeScene& scene, float time = 0.0f)
     glPopAttrib();
 }
 
+// The attributes the scene's steps set, as the caller sees them.
+std::vector<float> stateTheStepsTouch()
+{
+    std::vector<float> state;
+    for (GLenum cap : {GL_BLEND, GL_SCISSOR_TEST, GL_TEXTURE_2D, GL_DEPTH_TEST, GL_CULL_FACE, GL_LIGHTING})
+        state.push_back(glIsEnabled(cap));
+    for (GLenum name : {GL_SCISSOR_BOX, GL_CURRENT_COLOR, GL_COLOR_CLEAR_VALUE, GL_DEPTH_WRITEMASK, GL_SHADE_MODEL,
+                        GL_BLEND_SRC, GL_BLEND_DST, GL_TEXTURE_BINDING_2D}) {
+        float v[4] = {0, 0, 0, 0};
+        glGetFloatv(name, v);
+        state.insert(state.end(), v, v + 4);
+    }
+    return state;
+}
+
 // Frames that only advance the control, drawn into a few pixels.
 void runFrames(LandscapeScene& scene, int n)
 {
@@ -104,7 +119,7 @@ protected:
 };
 Colour LandscapeRender::grey, LandscapeRender::lightBlue, LandscapeRender::yellow;
 
-TEST_F(LandscapeRender, TheSkyFollowsTheInputsAndRenderLeavesTheMatricesAsFound)
+TEST_F(LandscapeRender, TheSkyFollowsTheInputsAndRenderLeavesTheGlAsFound)
 {
     const int modelview = modelviewDepth(), projection = projectionDepth();
     const struct {
@@ -118,9 +133,13 @@ TEST_F(LandscapeRender, TheSkyFollowsTheInputsAndRenderLeavesTheMatricesAsFound)
         setInputs(c.input0, c.input2);
         runFrames(*scene, 20);
         glTranslatef(1.0f, 2.0f, 3.0f);
-        frame(*scene, 3.5f);
+        glColor4f(0.25f, 0.5f, 0.75f, 1.0f);
+        glScissor(1, 2, 3, 4);
+        const std::vector<float> before = stateTheStepsTouch();
+        scene->render(3.5f, 0.0f);
+        EXPECT_EQ(stateTheStepsTouch(), before);
         expectSky(c.sky);
-        // The modelview comes back as the identity, both stacks as deep as before.
+        // The modelview comes back as the identity, the stacks as deep as before.
         const std::vector<float> m = currentMatrices();
         for (int i = 0; i < 16; ++i)
             EXPECT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f) << "element " << i;

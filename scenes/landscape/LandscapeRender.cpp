@@ -446,13 +446,15 @@ void LandscapeScene::settleControl(float input0, float input2)
     sMorphRise = 20.0f * input2;
 }
 
-// The state set by the steps is left for the caller's attribute pop: smooth
-// shading, texturing, culling, depth test and writes, lighting, blending and
-// its function, the scissor test and box, the bound texture and the current
-// colour. The modelview comes back as the identity.
+// The steps set the GL state they need as they go (shading, texturing,
+// culling, depth test and writes, lighting, blending and its function, the
+// scissor test and box, the bound texture, the current and clear colours):
+// all of it is backed up here and given back to the caller as it was. The
+// camera is fixed: the modelview comes back as the identity.
 void LandscapeScene::render(float time, float)
 {
     const FrameLook look = frameLook(advanceControl(), time);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
     clearToSky(skyStops, look);
     drawSun(look);
     drawClouds(*clouds, look);
@@ -465,6 +467,7 @@ void LandscapeScene::render(float time, float)
     glLoadIdentity();
     if (look.morph < 0.0f)
         drawSmoke(look.time, look.morph);
+    glPopAttrib();
 }
 
 // Smoke on the grey side: puffs at fixed depths drifting left, thicker the

@@ -32,7 +32,8 @@ public:
     LandscapeScene& operator=(const LandscapeScene&) = delete;
 
     // Advances the smoothed control and draws one frame; time in seconds
-    // since the scene's entry began, level ignored.
+    // since the scene's entry began, level ignored. Gives the caller its GL
+    // attributes back as it found them; the modelview comes back as the identity.
     void render(float time, float level) override;
 
     // Puts the smoothed control where holding input values 0 and 2 at these
