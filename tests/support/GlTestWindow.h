@@ -15,10 +15,13 @@ struct Rgba {
 };
 // One pixel of the current read buffer, as bytes.
 Rgba readPixel(int x, int y);
+// Expects the pixel's colour (not its alpha) within tolerance per channel.
+void expectPixel(int x, int y, Rgba colour, int tolerance = 1);
 
-// The current depth of the modelview and projection stacks.
-int modelviewDepth();
-int projectionDepth();
+// The first value of an integer GL state: a stack depth, a binding, a mode.
+int glInt(GLenum what);
+inline int modelviewDepth() { return glInt(GL_MODELVIEW_STACK_DEPTH); }
+inline int projectionDepth() { return glInt(GL_PROJECTION_STACK_DEPTH); }
 
 // Both matrices as 16 floats each, to compare before and after a call.
 std::vector<float> currentMatrices();
