@@ -1,6 +1,6 @@
 // The render-state toolkit on the real GL: the two screen quads cover the
-// viewport whatever the matrices, map the texture upright, blend as the
-// caller has it and restore every matrix and attribute.
+// viewport whatever the matrices, blend as the caller has it and restore
+// every matrix and attribute (the texture's orientation is in texture_test).
 #include <gtest/gtest.h>
 
 #include "support/GlTestWindow.h"
@@ -8,6 +8,7 @@
 #include <GL/glu.h>
 
 #include "gfx/RenderState.h"
+#include "gfx/Texture.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ const int kCornersAndCentre[][2] = {{0, 0}, {799, 0}, {0, 599}, {799, 599}, {400
 
 class RenderStateTest : public ::testing::Test {
 protected:
-    // An unusual camera, which the quads must ignore, and a bound texture.
+    // An unusual camera, which the quads must ignore.
     void SetUp() override
     {
         openTestWindow();
@@ -27,19 +28,13 @@ protected:
         glLoadIdentity();
         glTranslatef(0.3f, -2.0f, -5.0f);
         glRotatef(33.0f, 1, 1, 0);
-        glGenTextures(1, &texture);
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     }
-    void TearDown() override { glDeleteTextures(1, &texture); }
-    GLuint texture = 0;
 };
 
 TEST_F(RenderStateTest, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllTheyTouch)
 {
     const unsigned char white[4] = {255, 255, 255, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    const Texture texture(white, 1, 1, true);
     const struct {
         const char* name;
         void (*draw)();
@@ -82,28 +77,6 @@ TEST_F(RenderStateTest, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestore
     }
 }
 
-TEST_F(RenderStateTest, TheTexturedQuadShowsATextureUprightAndMirrorsItWhenSIsSwapped)
-{
-    // Row 0 (t = 0) at the bottom: red, green; above it blue, white.
-    const unsigned char texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
-    glColor4f(1, 1, 1, 1);
-    const struct {
-        float s0, s1;
-        Rgba bottomLeft, bottomRight, topLeft;
-    } cases[] = {
-        {0, 1, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}},
-        {1, 0, {0, 255, 0}, {255, 0, 0}, {255, 255, 255}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.s0);
-        drawTexturedScreenQuad(c.s0, 0, c.s1, 1);
-        expectPixel(100, 100, c.bottomLeft, 0);
-        expectPixel(700, 100, c.bottomRight, 0);
-        expectPixel(100, 500, c.topLeft, 0);
-    }
-}
-
 TEST_F(RenderStateTest, SwitchingSphereMapGenerationOffKeepsTheModeSetLast)
 {
     setObjectLinearTexGen(1, 0, 0, 0, 0, 1, 0, 0);
@@ -112,10 +85,9 @@ TEST_F(RenderStateTest, SwitchingSphereMapGenerationOffKeepsTheModeSetLast)
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T));
     setTexGen(true);
     GLint mode = 0;
-    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &mode);
-    EXPECT_EQ(mode, GL_SPHERE_MAP);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_GEN_T));
+    glGetTexGeniv(GL_T, GL_TEXTURE_GEN_MODE, &mode);
     setTexGen(false);
+    EXPECT_EQ(mode, GL_SPHERE_MAP);
 }
 
 }  // namespace
