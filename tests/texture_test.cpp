@@ -65,19 +65,6 @@ TEST_F(TextureTest, ItHoldsThePicturesColoursTopRowFirstAtTheAskedSizeInItsForma
     }
 }
 
-TEST_F(TextureTest, NullPixelsReserveStorageAndTheDestructorDeletesTheName)
-{
-    GLuint name = 0;
-    {
-        const Texture texture(nullptr, 1024, 512, false);
-        name = texture.name;
-        EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 1024);
-        EXPECT_EQ(level0(GL_TEXTURE_HEIGHT), 512);
-        EXPECT_EQ(level0(GL_TEXTURE_INTERNAL_FORMAT), GL_RGB8);
-    }
-    EXPECT_FALSE(glIsTexture(name));
-}
-
 TEST_F(TextureTest, DrawnTexelsAreModulatedFilteredBilinearlyAndRepeatedBothWays)
 {
     // Red, green on the top row (t = 0, at the bottom of the window); blue,
