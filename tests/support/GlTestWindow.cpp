@@ -41,11 +41,11 @@ void expectPixel(int x, int y, Rgba colour, int tolerance)
     EXPECT_NEAR(p.b, colour.b, tolerance) << "blue at " << x << ", " << y;
 }
 
-int glInt(GLenum what)
+std::array<GLint, 4> glInts(GLenum what)
 {
-    GLint v[4] = {0, 0, 0, 0};
-    glGetIntegerv(what, v);
-    return v[0];
+    std::array<GLint, 4> v{};
+    glGetIntegerv(what, v.data());
+    return v;
 }
 
 std::vector<float> currentMatrices()
