@@ -10,7 +10,6 @@
 
 namespace {
 
-// From the repository root, where the show runs and finds images/.
 std::string picture(const std::string& name)
 {
     const std::string file = __FILE__;
@@ -27,14 +26,11 @@ int channel(const Image& image, int x, int y, int c)
 TEST(ShowPictures, TheFloorIsA512JpegThatTilesWithoutASeam)
 {
     const Image floor(picture("floor01.jpg").c_str(), 0, 0);
-    ASSERT_EQ(floor.width(), 512);
-    ASSERT_EQ(floor.height(), 512);
-    ASSERT_EQ(floor.bitsPerPixel(), 24);
+    ASSERT_TRUE(floor.width() == 512 && floor.height() == 512 && floor.bitsPerPixel() == 24);
     // Mean difference between column (or row) a and the next one, wrapping.
     const auto step = [&](bool columns, int a) {
-        const int b = (a + 1) % 512;
         double sum = 0;
-        for (int i = 0; i < 512; ++i)
+        for (int i = 0, b = (a + 1) % 512; i < 512; ++i)
             for (int c = 0; c < 3; ++c)
                 sum += std::abs(columns ? channel(floor, a, i, c) - channel(floor, b, i, c)
                                         : channel(floor, i, a, c) - channel(floor, i, b, c));
@@ -48,9 +44,7 @@ TEST(ShowPictures, TheFloorIsA512JpegThatTilesWithoutASeam)
 TEST(ShowPictures, TheSmokeIsA256PngWhosePuffsFadeOutBeforeEveryEdge)
 {
     const Image smoke(picture("smoke.png").c_str(), 0, 0);
-    ASSERT_EQ(smoke.width(), 256);
-    ASSERT_EQ(smoke.height(), 256);
-    ASSERT_TRUE(smoke.hasAlpha());
+    ASSERT_TRUE(smoke.width() == 256 && smoke.height() == 256 && smoke.hasAlpha());
     int maxAlpha = 0, edge = 0;
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
