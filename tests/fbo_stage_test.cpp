@@ -96,7 +96,7 @@ TEST(FboStageSize, IsTheSmallestPowerOfTwoNotBelowTheWindowSizeAndZeroOutOfRange
         EXPECT_EQ(FboStage::stageSize(n), size) << "for " << n;
 }
 
-TEST_F(FboStageTest, TheWindowSizeBroughtUpToPowersOfTwoIsPrintedAndBuiltWithADepthBuffer)
+TEST_F(FboStageTest, ItIsTheWindowSizeUpToPowersOfTwoAndTakesTheDrawingBetweenBeginAndEnd)
 {
     const std::array<int, 4> cases[] = {{800, 600, 1024, 1024}, {640, 480, 1024, 512}, {1025, 600, 2048, 1024}};
     for (const auto& [windowW, windowH, stageW, stageH] : cases) {
@@ -105,55 +105,38 @@ TEST_F(FboStageTest, TheWindowSizeBroughtUpToPowersOfTwoIsPrintedAndBuiltWithADe
         const std::string w = std::to_string(stageW), h = std::to_string(stageH);
         EXPECT_EQ(GetCapturedStdout(), "FBO Requested size: " + w + ", " + h +
                                            "\nSuccessfully created the frame buffer object (" + w + " x " + h + ")\n");
-        EXPECT_NE(stage.getFbo()->getDepthBuffer(), 0u);
+        glViewport(3, 4, 500, 400);
+        stage.begin();
+        EXPECT_EQ(glInts(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, stageW, stageH}));
+        EXPECT_EQ(glInt(GL_FRAMEBUFFER_BINDING_EXT), GLint(stage.getFbo()->getFramebuffer()));
+        EXPECT_EQ(glInt(GL_DEPTH_BITS), 24);
+        glViewport(10, 10, 20, 20);  // as a scene may
+        stage.end();
+        EXPECT_EQ(glInts(GL_VIEWPORT), (std::array<GLint, 4>{3, 4, 500, 400}));
+        EXPECT_EQ(glInt(GL_FRAMEBUFFER_BINDING_EXT), 0);
     }
 }
 
-TEST_F(FboStageTest, EndGivesBackTheViewportOfBeforeBeginEvenWhenASceneChangedIt)
+TEST_F(FboStageTest, TheFinalPassShowsTheStageInWhiteExactlyWithoutShakeAndShakesByTheSquareOfItsAmount)
 {
-    FboStage stage(640, 480);
-    glViewport(3, 4, 500, 400);
-    stage.begin();
-    EXPECT_EQ(glInts(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, 1024, 512}));
-    EXPECT_EQ(glInt(GL_FRAMEBUFFER_BINDING_EXT), GLint(stage.getFbo()->getFramebuffer()));
-    glViewport(10, 10, 20, 20);
-    stage.end();
-    EXPECT_EQ(glInts(GL_VIEWPORT), (std::array<GLint, 4>{3, 4, 500, 400}));
-    EXPECT_EQ(glInt(GL_FRAMEBUFFER_BINDING_EXT), 0);
-}
-
-TEST_F(FboStageTest, WithoutShakeTheWindowShowsTheStageExactlyInWhite)
-{
-    // 4 x 4 blocks of 256 x 256 stage pixels land on 200 x 150 blocks of the window.
-    FboStage stage(800, 600);
-    auto colour = [](int i, int j) { return Rgba{20 + 60 * i, 20 + 60 * j, 90 + 10 * (i + j), 255}; };
-    stage.begin();
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            fillRect(256 * i, 256 * j, 256, 256, colour(i, j));
-    stage.end();
-    glClearColor(1, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor4f(0.5f, 0.2f, 0.1f, 0.3f);  // the pass must draw in opaque white
-    stage.drawFinalPass(0.0f);
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            for (int x : {200 * i, 200 * i + 199})
-                for (int y : {150 * j, 150 * j + 149})
-                    expectPixel(x, y, colour(i, j), 0);
-    EXPECT_EQ(glInt(GL_TEXTURE_BINDING_2D), GLint(stage.texture())) << "the stage texture stays bound for the next frame";
-}
-
-TEST_F(FboStageTest, TheShakeIsTheSquareOfItsAmountWithFourRandDrawsForT1S1T0AndS0)
-{
-    // Red rises with s and green with t, one step per four texels.
+    // Red rises with s and green with t, one step per four texels; blue is a
+    // checkerboard of 256-texel blocks, whose edges fall between pixels 199
+    // and 200 across and 149 and 150 up.
     FboStage stage(800, 600);
     std::vector<unsigned char> ramp;
     for (int y = 0; y < 1024; ++y)
         for (int x = 0; x < 1024; ++x)
-            ramp.insert(ramp.end(), {static_cast<unsigned char>(x / 4), static_cast<unsigned char>(y / 4), 0, 255});
+            ramp.insert(ramp.end(), {GLubyte(x / 4), GLubyte(y / 4), GLubyte((x ^ y) & 256 ? 255 : 0), 255});
     glBindTexture(GL_TEXTURE_2D, stage.texture());
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1024, 1024, GL_RGBA, GL_UNSIGNED_BYTE, ramp.data());
+    glClearColor(1, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor4f(0.5f, 0.2f, 0.1f, 0.3f);  // the pass must draw in opaque white
+    stage.drawFinalPass(0.0f);
+    const int exact[][5] = {{0, 0, 0, 0, 0}, {199, 150, 63, 64, 255}, {200, 149, 64, 63, 255}, {799, 599, 255, 255, 0}};
+    for (const auto& e : exact)
+        expectPixel(e[0], e[1], {e[2], e[3], e[4]}, 0);
+    EXPECT_EQ(glInt(GL_TEXTURE_BINDING_2D), GLint(stage.texture())) << "the stage texture stays bound for the next frame";
 
     const double p = 0.25;  // the square of the amount 0.5
     srand(7);

@@ -14,25 +14,18 @@ namespace {
 
 const int kCornersAndCentre[][2] = {{0, 0}, {799, 0}, {0, 599}, {799, 599}, {400, 300}};
 
-class RenderStateTest : public ::testing::Test {
-protected:
-    // An unusual camera, which the quads must ignore.
-    void SetUp() override
-    {
-        openTestWindow();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(30.0, 800.0 / 600.0, 0.01, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glTranslatef(0.3f, -2.0f, -5.0f);
-        glRotatef(33.0f, 1, 1, 0);
-    }
-};
-
-TEST_F(RenderStateTest, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllTheyTouch)
+TEST(RenderState, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllTheyTouch)
 {
+    openTestWindow();
+    glViewport(0, 0, 800, 600);
+    // An unusual camera, which the quads must ignore.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(30.0, 800.0 / 600.0, 0.01, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.3f, -2.0f, -5.0f);
+    glRotatef(33.0f, 1, 1, 0);
     const unsigned char white[4] = {255, 255, 255, 255};
     const Texture texture(white, 1, 1, true);
     const struct {
@@ -77,8 +70,9 @@ TEST_F(RenderStateTest, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestore
     }
 }
 
-TEST_F(RenderStateTest, SwitchingSphereMapGenerationOffKeepsTheModeSetLast)
+TEST(RenderState, SwitchingSphereMapGenerationOffKeepsTheModeSetLast)
 {
+    openTestWindow();
     setObjectLinearTexGen(1, 0, 0, 0, 0, 1, 0, 0);
     setSphereMapTexGen(true);
     setSphereMapTexGen(false);
