@@ -1,4 +1,4 @@
-// The AppWindow as the show builds it: window globals and caption, and a
+// The AppWindow as the show builds it: its window, caption and globals, and a
 // frame that draws its timeline scenes at the frame clock's time into the
 // stage, which the final pass puts in the window. Runs in a private network
 // namespace, since the window also starts the show's OSC receiver.
@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#include <string>
 #include <vector>
 
 #include "app/AppGlobals.h"
@@ -52,18 +53,14 @@ protected:
     Probe probe;
 };
 
-TEST_F(AppWindowTest, TheWindowGlobalsAndCaptionAreThoseOfTheShow)
+TEST_F(AppWindowTest, ItIsTheShowsFullScreenGlWindowWithItsCaptionAndGlobals)
 {
-    EXPECT_EQ(gWindowWidth, 800);
-    EXPECT_EQ(gWindowHeight, 600);
-    EXPECT_EQ(gWindowBpp, 32);
-    EXPECT_EQ(gWindowAspect, 0.75f);
-    EXPECT_EQ(gAudioInput, nullptr);  // start-up creates no audio input
     char *caption = nullptr, *icon = nullptr;
     SDL_WM_GetCaption(&caption, &icon);
-    EXPECT_STREQ(caption, "SDL - Driftmeadow v1.0");
-    EXPECT_STREQ(icon, "SDL");
+    EXPECT_EQ(std::string(caption) + " / " + icon, "SDL - Driftmeadow v1.0 / SDL");
     EXPECT_EQ(SDL_GetVideoSurface()->flags & (SDL_OPENGL | SDL_FULLSCREEN), Uint32(SDL_OPENGL | SDL_FULLSCREEN));
+    EXPECT_TRUE(gWindowWidth == 800 && gWindowHeight == 600 && gWindowBpp == 32 && gWindowAspect == 0.75f);
+    EXPECT_EQ(gAudioInput, nullptr);  // start-up creates no audio input
 }
 
 TEST_F(AppWindowTest, AFrameDrawsItsScenesAtTheClocksTimeIntoTheStageAndTheFinalPassPutsThemInTheWindow)
