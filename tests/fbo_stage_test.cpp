@@ -136,7 +136,7 @@ TEST_F(FboStageTest, TheFinalPassShowsTheStageInWhiteExactlyWithoutShakeAndShake
     const int exact[][5] = {{0, 0, 0, 0, 0}, {199, 150, 63, 64, 255}, {200, 149, 64, 63, 255}, {799, 599, 255, 255, 0}};
     for (const auto& e : exact)
         expectPixel(e[0], e[1], {e[2], e[3], e[4]}, 0);
-    EXPECT_EQ(glInt(GL_TEXTURE_BINDING_2D), GLint(stage.texture())) << "the stage texture stays bound for the next frame";
+    EXPECT_EQ(glInt(GL_TEXTURE_BINDING_2D), GLint(stage.texture())) << "the stage texture stays bound";
 
     const double p = 0.25;  // the square of the amount 0.5
     srand(7);

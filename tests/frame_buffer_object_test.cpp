@@ -13,16 +13,11 @@
 
 using namespace testing::internal;
 
-class FrameBufferObjectTest : public testing::Test {
-protected:
-    void SetUp() override { openTestWindow(); }
-};
-
-TEST_F(FrameBufferObjectTest, FlagsPickTheDepthFormatByTheirLowestBitAndAllIsAttachedReportedAndReleased)
+TEST(FrameBufferObject, FlagsPickTheDepthFormatByTheirLowestBitAndAllIsAttachedReportedAndReleased)
 {
-    const struct {
-        int flags, depthBits, stencilBits;
-    } cases[] = {{0, 0, 0}, {1, 16, 0}, {2, 24, 0}, {4, 32, 0}, {3, 16, 0}, {6, 24, 0}, {8, 0, 0}, {16, 0, 8}, {17, 16, 8}};
+    openTestWindow();
+    const struct { int flags, depthBits, stencilBits; } cases[] = {
+        {0, 0, 0}, {1, 16, 0}, {2, 24, 0}, {4, 32, 0}, {3, 16, 0}, {6, 24, 0}, {8, 0, 0}, {16, 0, 8}, {17, 16, 8}};
     for (const auto& c : cases) {
         SCOPED_TRACE("flags " + std::to_string(c.flags));
         auto* fbo = new FrameBufferObject;
@@ -49,8 +44,9 @@ TEST_F(FrameBufferObjectTest, FlagsPickTheDepthFormatByTheirLowestBitAndAllIsAtt
     }
 }
 
-TEST_F(FrameBufferObjectTest, AnObjectWithoutFramebufferRefusesUseWithOneLineEach)
+TEST(FrameBufferObject, AnObjectWithoutFramebufferRefusesUseWithOneLineEach)
 {
+    openTestWindow();
     FrameBufferObject fbo;
     Texture texture(nullptr, 16, 16, true);
     CaptureStderr();
@@ -85,10 +81,9 @@ TEST(FramebufferStatusReport, NamesTheExtensionsStatusesAndPrintsOthersInHex)
 // window. Without the functions that make framebuffers and renderbuffers, it
 // crashes if it makes one before the check. (A missing extension is proven
 // end to end by stage_e2e_test.sh, on a GL that really lacks it.)
-using FrameBufferObjectDeathTest = FrameBufferObjectTest;
-
-TEST_F(FrameBufferObjectDeathTest, ASizeBelowOneEndsTheProcessWithCode2BeforeAnyFramebuffer)
+TEST(FrameBufferObjectDeathTest, ASizeBelowOneEndsTheProcessWithCode2BeforeAnyFramebuffer)
 {
+    openTestWindow();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (const auto& [w, h] : {std::pair{0, 512}, std::pair{512, -7}}) {
         EXPECT_EXIT(

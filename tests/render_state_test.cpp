@@ -28,11 +28,7 @@ TEST(RenderState, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllThe
     glRotatef(33.0f, 1, 1, 0);
     const unsigned char white[4] = {255, 255, 255, 255};
     const Texture texture(white, 1, 1, true);
-    const struct {
-        const char* name;
-        void (*draw)();
-        Rgba expected;  // over white
-    } cases[] = {
+    const struct { const char* name; void (*draw)(); Rgba overWhite; } cases[] = {
         {"flat", [] { drawScreenQuad(0.2f, 0.4f, 0.6f, 1.0f); }, {51, 102, 153}},
         {"flat, half transparent", [] { drawScreenQuad(0, 0, 0, 0.5f); }, {128, 128, 128}},
         // The textured quad sets no colour: it shows the caller's through GL_MODULATE.
@@ -53,7 +49,7 @@ TEST(RenderState, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllThe
         c.draw();
 
         for (const auto& p : kCornersAndCentre)
-            expectPixel(p[0], p[1], c.expected);
+            expectPixel(p[0], p[1], c.overWhite);
         EXPECT_EQ(currentMatrices(), before);
         EXPECT_EQ(modelviewDepth(), mvDepth);
         EXPECT_EQ(projectionDepth(), projDepth);

@@ -18,21 +18,12 @@ GLint level0(GLenum what)
     return v;
 }
 
-class TextureTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        openTestWindow();
-        // State that the constructors must overwrite.
-        glBindTexture(GL_TEXTURE_2D, 0);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    }
-};
-
 }  // namespace
 
-TEST_F(TextureTest, ItHoldsThePicturesBytesTopRowFirstAtTheAskedSizeInItsFormatAndIsLeftBound)
+TEST(Texture, ItHoldsThePicturesBytesTopRowFirstAtTheAskedSizeInItsFormatAndIsLeftBound)
 {
+    openTestWindow();
+    glBindTexture(GL_TEXTURE_2D, 0);
     const Bytes rgba = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 64, 255, 255, 255, 0};
     const Texture png(convertPixels("PNG32:q.png", 2, 2, 4, rgba).c_str(), 2, 2);
     // Width 3 at 24 bits: rows padded to 12 bytes, as the default unpack alignment reads them.
@@ -40,12 +31,7 @@ TEST_F(TextureTest, ItHoldsThePicturesBytesTopRowFirstAtTheAskedSizeInItsFormatA
     const Texture image(Image(padded.data(), 3, 2, 24, false));
     const Texture stretched(convertPixels("PNG24:grey.png", 1, 1, 3, {90, 90, 90}).c_str(), 4, 2);
     EXPECT_EQ(glInt(GL_TEXTURE_BINDING_2D), GLint(stretched.name));
-    const struct {
-        const char* what;
-        const Texture& texture;
-        bool alpha;
-        Bytes texels;
-    } rows[] = {
+    const struct { const char* what; const Texture& texture; bool alpha; Bytes texels; } rows[] = {
         {"a PNG with alpha", png, true, rgba},
         {"an image with padded rows", image, false, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}},
         {"a grey pixel stretched to 4 x 2", stretched, false, Bytes(4 * 2 * 3, 90)},
@@ -62,8 +48,10 @@ TEST_F(TextureTest, ItHoldsThePicturesBytesTopRowFirstAtTheAskedSizeInItsFormatA
     }
 }
 
-TEST_F(TextureTest, DrawnTexelsAreModulatedFilteredBilinearlyAndRepeatedBothWays)
+TEST(Texture, DrawnTexelsAreModulatedFilteredBilinearlyAndRepeatedBothWays)
 {
+    openTestWindow();
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);  // which the constructor must overwrite
     // Red, green on the top row (t = 0, at the bottom of the window); blue,
     // white below it. RGBA rows of 8 bytes meet the default unpack alignment.
     const Bytes quarters = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
@@ -72,11 +60,7 @@ TEST_F(TextureTest, DrawnTexelsAreModulatedFilteredBilinearlyAndRepeatedBothWays
     glColor4f(0.5f, 0.5f, 0.5f, 1.0f);
     // Two repeats each way put texel centres 200 pixels apart across and 150
     // up; 800 and 600 repeats put every pixel between four texels (minified).
-    const struct {
-        float s1, t1;
-        int x, y;
-        Rgba want;
-    } probes[] = {
+    const struct { float s1, t1; int x, y; Rgba want; } probes[] = {
         {2, 2, 100, 75, {128, 0, 0}},        // a texel centre, at half brightness
         {2, 2, 300, 225, {128, 128, 128}},
         {2, 2, 700, 375, {0, 128, 0}},       // second repeats: clamping would show white

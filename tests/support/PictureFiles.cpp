@@ -40,7 +40,8 @@ std::string pictureDir()
 std::string writeFile(const std::string& name, const Bytes& bytes)
 {
     const std::string path = pictureDir() + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     return path;
 }
 
