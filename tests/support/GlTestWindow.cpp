@@ -10,8 +10,7 @@
 
 void openTestWindow()
 {
-    static bool open = false;
-    if (open)
+    if (SDL_GetVideoSurface())
         return;
     // The attributes need SDL's video part started.
     const bool video = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
@@ -22,7 +21,6 @@ void openTestWindow()
         exit(1);
     }
     glewInit();
-    open = true;
 }
 
 Rgba readPixel(int x, int y)
