@@ -34,6 +34,7 @@ TEST(RenderState, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllThe
         // The textured quad sets no colour: it shows the caller's through GL_MODULATE.
         {"textured", [] { drawTexturedScreenQuad(0, 0, 1, 1); }, {255, 0, 255}},
     };
+    // Switched on by the caller, culling every face, which the quads must ignore.
     const GLenum switchedOn[] = {GL_BLEND, GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_GEN_S};
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glClearColor(1, 1, 1, 1);
@@ -42,6 +43,7 @@ TEST(RenderState, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllThe
         glClear(GL_COLOR_BUFFER_BIT);
         for (GLenum cap : switchedOn)
             glEnable(cap);
+        glCullFace(GL_FRONT_AND_BACK);
         glColor4f(1.0f, 0.0f, 1.0f, 1.0f);
         const std::vector<float> before = currentMatrices();
         const int mvDepth = modelviewDepth(), projDepth = projectionDepth();
@@ -63,6 +65,7 @@ TEST(RenderState, BothQuadsCoverTheViewportBlendAsTheCallerHasItAndRestoreAllThe
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         for (GLenum cap : switchedOn)
             glDisable(cap);
+        glCullFace(GL_BACK);
     }
 }
 
