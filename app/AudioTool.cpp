@@ -95,7 +95,7 @@ void showMeter(LevelSending* sending)
         }
         next += kFrameMs;
         if (int(SDL_GetTicks() - next) > int(kFrameMs))
-            next = SDL_GetTicks();  // fell behind: no catching up in a burst
+            next = SDL_GetTicks() + kFrameMs;  // fell behind: a full period from now, no burst
         if (escapeBefore(next, keysEnded))
             return;
     }

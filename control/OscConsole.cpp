@@ -56,7 +56,7 @@ void reportReceiveLoopFailure(const char* what)
 
 void reportSendFailure(const char* destination, const char* reason)
 {
-    fprintf(stderr, "Couldn't send OSC to %s: %s (sending goes on; reported once)\n", destination, reason);
+    fprintf(stderr, "Couldn't send OSC to %s: %s; sending goes on\n", destination, reason);
     fflush(stderr);
 }
 

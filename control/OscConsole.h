@@ -30,7 +30,7 @@ void reportThreadNotCreated();
 void reportReceiveLoopFailure(const char* what);
 
 // Input values could not be sent to "HOST:PORT" (the reason is errno's
-// text): one line on standard error, printed once by the sender, which goes on.
+// text): one line on standard error; the sender prints it once and goes on.
 void reportSendFailure(const char* destination, const char* reason);
 
 // The OSC port could not be had (another program holds it): one line on
