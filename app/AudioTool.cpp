@@ -57,8 +57,8 @@ bool escapeBefore(Uint32 deadline, bool& keysEnded)
 
 // The levels on their way to the show: the performer's mapping and the socket.
 struct LevelSending {
-    LevelSending(std::vector<LevelMappingSpec> specs, OscInputSender::Destination destination)
-        : mapping(std::move(specs)), sender(std::move(destination))
+    LevelSending(std::vector<LevelMappingRule> rules, OscInputSender::Destination destination)
+        : mapping(std::move(rules)), sender(std::move(destination))
     {
     }
     LevelMapping mapping;
@@ -73,7 +73,7 @@ void sendLevels(LevelSending& sending, SpectrumMeter& meter)
     sending.lastUpdate = now;
     std::vector<std::pair<int, int>> values;
     for (int i = 0; i < sending.mapping.size(); ++i)
-        values.emplace_back(sending.mapping.spec(i).id, sending.mapping.value(i));
+        values.emplace_back(sending.mapping.rule(i).id, sending.mapping.value(i));
     if (sending.sender.sendFrame(values, now))
         meter.startOver();  // the failure line stands below the last meter
 }

@@ -17,7 +17,7 @@ struct AudioToolOptions {
     bool once = false;  // the peak line instead of the meter
     bool send = false;  // with the meter: send to `destination`
     OscInputSender::Destination destination;
-    std::vector<LevelMappingSpec> mappings;  // distinct IDs; empty: the defaults
+    std::vector<LevelMappingRule> mappings;  // distinct IDs; empty: the defaults
 };
 
 // Returns the process's exit code; set-up failures end the process inside

@@ -33,17 +33,17 @@ bool parseId(const std::string& text, int& id)
 }
 
 // "name=value" after the band; false with the reason.
-bool parseSetting(const std::string& setting, LevelMappingSpec& spec, std::string& error)
+bool parseSetting(const std::string& setting, LevelMappingRule& rule, std::string& error)
 {
     const size_t eq = setting.find('=');
     const std::string name = setting.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : setting.substr(eq + 1);
     if (name == "gain") {
-        if (parseNumber(value, 0.0, kMaxGain, spec.gain))
+        if (parseNumber(value, 0.0, kMaxGain, rule.gain))
             return true;
         error = "gain must be a number from 0 to 1000";
     } else if (name == "attack" || name == "release") {
-        if (parseNumber(value, 0.0, kMaxSmoothingMs, name == "attack" ? spec.attackMs : spec.releaseMs))
+        if (parseNumber(value, 0.0, kMaxSmoothingMs, name == "attack" ? rule.attackMs : rule.releaseMs))
             return true;
         error = name + " must be a time from 0 to 60000 ms";
     } else {
@@ -85,9 +85,9 @@ double bandMax(const LevelMapping::LevelReader& level, float low, float high)
 
 }  // namespace
 
-bool parseLevelMapping(const std::string& text, LevelMappingSpec& spec, std::string& error)
+bool parseLevelMapping(const std::string& text, LevelMappingRule& rule, std::string& error)
 {
-    LevelMappingSpec parsed;
+    LevelMappingRule parsed;
     const size_t end = std::min(text.find(','), text.size());
     const std::string band = text.substr(0, end);
     const size_t eq = band.find('=');
@@ -116,39 +116,39 @@ bool parseLevelMapping(const std::string& text, LevelMappingSpec& spec, std::str
         }
         start = next;
     }
-    spec = parsed;
+    rule = parsed;
     return true;
 }
 
-std::vector<LevelMappingSpec> defaultLevelMappings()
+std::vector<LevelMappingRule> defaultLevelMappings()
 {
     // Input 2 at 0.05 already turns the landscape fully yellow, so a full-scale
     // bass tone reaches just that; the highs pull toward grey more softly.
-    LevelMappingSpec bass{2, 0.05f, 0.2f, 0.05, 50.0, 500.0};
-    LevelMappingSpec highs{0, 0.6f, 0.9f, 0.03, 50.0, 500.0};
+    LevelMappingRule bass{2, 0.05f, 0.2f, 0.05, 50.0, 500.0};
+    LevelMappingRule highs{0, 0.6f, 0.9f, 0.03, 50.0, 500.0};
     return {bass, highs};
 }
 
-LevelMapping::LevelMapping(std::vector<LevelMappingSpec> specs)
-    : specs_(std::move(specs)), smoothed_(specs_.size(), 0.0)
+LevelMapping::LevelMapping(std::vector<LevelMappingRule> rules)
+    : rules_(std::move(rules)), smoothed_(rules_.size(), 0.0)
 {
 }
 
 void LevelMapping::update(const LevelReader& level, double elapsedMs)
 {
     const double dt = std::max(elapsedMs, 0.0);
-    for (size_t i = 0; i < specs_.size(); ++i) {
-        const LevelMappingSpec& spec = specs_[i];
-        const double target = bandMax(level, spec.low, spec.high);
+    for (size_t i = 0; i < rules_.size(); ++i) {
+        const LevelMappingRule& rule = rules_[i];
+        const double target = bandMax(level, rule.low, rule.high);
         double& s = smoothed_[i];
         // One pole: the gap closes by 1 - e^(-dt / time) per update.
-        const double time = target > s ? spec.attackMs : spec.releaseMs;
+        const double time = target > s ? rule.attackMs : rule.releaseMs;
         s = time <= 0.0 ? target : s + (target - s) * (1.0 - std::exp(-dt / time));
     }
 }
 
 int LevelMapping::value(int i) const
 {
-    const double v = specs_[i].gain * smoothed_[i] * kInputFullScale;
+    const double v = rules_[i].gain * smoothed_[i] * kInputFullScale;
     return int(std::lround(std::clamp(v, 0.0, double(kInputFullScale))));
 }

@@ -12,7 +12,7 @@
 
 // One mapping, as written on the command line:
 // "ID=LO:HI[,gain=G][,attack=MS][,release=MS]".
-struct LevelMappingSpec {
+struct LevelMappingRule {
     int id = 0;         // input value ID, 0 to 255
     float low = 0.0f;   // spectrumLevel positions, 0 <= low <= high <= 1
     float high = 0.0f;
@@ -22,31 +22,31 @@ struct LevelMappingSpec {
 };
 
 // The text form; false with a one-line reason when it is unsound.
-bool parseLevelMapping(const std::string& text, LevelMappingSpec& spec, std::string& error);
+bool parseLevelMapping(const std::string& text, LevelMappingRule& rule, std::string& error);
 // The form's summary for --help.
 extern const char* const kLevelMappingForm;
 // Used when the performer gives none: bass to input 2 and highs to input 0,
 // gentle enough that the landscape is fully turned only by loud sound.
-std::vector<LevelMappingSpec> defaultLevelMappings();
+std::vector<LevelMappingRule> defaultLevelMappings();
 
 class LevelMapping {
 public:
     using LevelReader = std::function<double(int channel, float x)>;
 
     // IDs must be distinct.
-    explicit LevelMapping(std::vector<LevelMappingSpec> specs);
+    explicit LevelMapping(std::vector<LevelMappingRule> rules);
 
     // Reads every mapping's band through `level` and moves its smoothed level
     // toward that over `elapsedMs`, the time since the last update.
     void update(const LevelReader& level, double elapsedMs);
 
-    int size() const { return int(specs_.size()); }
-    const LevelMappingSpec& spec(int i) const { return specs_[i]; }
+    int size() const { return int(rules_.size()); }
+    const LevelMappingRule& rule(int i) const { return rules_[i]; }
     double smoothedLevel(int i) const { return smoothed_[i]; }
     // What is sent for mapping i: 0 to 32765.
     int value(int i) const;
 
 private:
-    std::vector<LevelMappingSpec> specs_;
+    std::vector<LevelMappingRule> rules_;
     std::vector<double> smoothed_;
 };

@@ -47,10 +47,10 @@ void SpectrumMeter::drawMappings(const LevelMapping& sent, const std::string& de
     fprintf(out_, "\rSending to %.36s as /driftmeadow ID value:\033[K\n", destination.c_str());
     char bar[kBarWidth + 1];
     for (int i = 0; i < sent.size(); ++i) {
-        const LevelMappingSpec& spec = sent.spec(i);
+        const LevelMappingRule& rule = sent.rule(i);
         fillBar(bar, sent.smoothedLevel(i));
-        fprintf(out_, "\r  in %3d |%s| %5d  %.0f-%.0f Hz\033[K\n", spec.id, bar, sent.value(i),
-                spectrumLevelFrequency(spec.low), spectrumLevelFrequency(spec.high));
+        fprintf(out_, "\r  in %3d |%s| %5d  %.0f-%.0f Hz\033[K\n", rule.id, bar, sent.value(i),
+                spectrumLevelFrequency(rule.low), spectrumLevelFrequency(rule.high));
     }
     linesDrawn_ += 1 + sent.size();
 }

@@ -19,9 +19,9 @@ struct Mapping : ::testing::Test {
     ~Mapping() override { clear(); }
     static void clear() { for (auto& v : spectrumData) v = 0.0f; }
     static void put(int row, int bin, float v) { spectrumData[row * kSpectrumRowLength + bin] = v; }
-    static int valueAfter(const LevelMappingSpec& spec, int updates, double ms = 20.0)
+    static int valueAfter(const LevelMappingRule& rule, int updates, double ms = 20.0)
     {
-        LevelMapping mapping({spec});
+        LevelMapping mapping({rule});
         for (int i = 0; i < updates; ++i)
             mapping.update(tableLevel, ms);
         return mapping.value(0);
@@ -77,7 +77,7 @@ TEST_F(Mapping, SmoothingBoundsTheChangePerMessage)
 
 TEST(MappingText, ParsesTheFormAndRefusesWhatIsUnsound)
 {
-    LevelMappingSpec s;
+    LevelMappingRule s;
     std::string error;
     ASSERT_TRUE(parseLevelMapping("0=0.6:0.9,gain=1.5,attack=30,release=400", s, error)) << error;
     EXPECT_EQ(s.id, 0);

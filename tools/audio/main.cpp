@@ -66,19 +66,19 @@ int main(int argc, char** argv)
             ->excludes(once);
     app.add_option("--map", maps, kMapHelp)
         ->option_text(kLevelMappingForm)
-        ->check(checkWith<LevelMappingSpec>(parseLevelMapping))
+        ->check(checkWith<LevelMappingRule>(parseLevelMapping))
         ->needs(send);
     app.footer(kExample);
     try {
         app.parse(argc, argv);
         std::set<int> ids;
         for (const std::string& text : maps) {
-            LevelMappingSpec spec;
+            LevelMappingRule rule;
             std::string error;
-            parseLevelMapping(text, spec, error);
-            if (!ids.insert(spec.id).second)
-                throw CLI::ValidationError("--map", "input " + std::to_string(spec.id) + " is mapped twice");
-            options.mappings.push_back(spec);
+            parseLevelMapping(text, rule, error);
+            if (!ids.insert(rule.id).second)
+                throw CLI::ValidationError("--map", "input " + std::to_string(rule.id) + " is mapped twice");
+            options.mappings.push_back(rule);
         }
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
