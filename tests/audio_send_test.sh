@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # driftmeadow-audio --send, end to end in a private network with a PulseAudio
-# of its own: liblo's oscdump on a private port sees a 60 Hz tone drive the
-# mapped bass value up and a silent file keep it at 0, every value in range
+# of its own: liblo's oscdump on a private port sees a 60 Hz tone (a file,
+# and live through the driver menus) drive the mapped bass value up and a
+# silent file keep it at 0, every value in range
 # and none faster than 50 a second; a send failure is one line and the tool
 # goes on; bad options are one line and exit 2. Then the real show on a
 # display of its own, where the same tone turns the sky toward yellow.
@@ -48,8 +49,8 @@ wait_for() {
   for _ in $(seq 1 $tenths); do "$@" && return 0; sleep 0.1; done
   return 1
 }
-start_tool() {  # ARGS...: in the background, output in $W/out and $W/err
-  "$TOOL" "$@" </dev/null >"$W/out" 2>"$W/err" &
+start_tool() {  # ARGS...: in the background, keys from $KEYS, output in $W/out and $W/err
+  "$TOOL" "$@" <"${KEYS:-/dev/null}" >"$W/out" 2>"$W/err" &
   TOOL_PID=$!
   PIDS+=("$TOOL_PID")
 }
@@ -80,6 +81,22 @@ rose() { [ "$(count_of 2 20000)" -gt 0 ]; }
 wait_for 15 rose || fail "input 2 never rose with a 60 Hz tone: $(received | tail -3)"
 stop_tool
 echo "ok: a 60 Hz tone drives input 2 to $(received | awk '$2 == 2 { print $3 }' | sort -n | tail -1)"
+# Live: the tone played into the sink, recorded from its monitor through the
+# driver menus ("pulse" both times, keys piped in).
+: >"$W/dump"
+"$TOOL" </dev/null >"$W/menu" 2>&1 || true
+n=$(grep -x "[0-9]* : pulse" "$W/menu" | head -1 | cut -d' ' -f1)
+[ -n "$n" ] || fail "no pulse driver in the menu: $(cat "$W/menu")"
+paplay --device=test "$W/60.wav" &
+TONE=$!
+PIDS+=("$TONE")
+KEY=$(printf "\\$(printf %o $((48 + n)))")
+printf '%s%s' "$KEY" "$KEY" >"$W/keys"
+KEYS=$W/keys start_tool "${MAP[@]}"
+wait_for 15 rose || fail "live input: input 2 never rose: $(received | tail -2)"
+stop_tool
+kill "$TONE"
+echo "ok: live input through the driver menus drives input 2 as well"
 : >"$W/dump"
 start_tool --file "$W/silent.wav" "${MAP[@]}"
 two_seconds_sent() { [ "$(count_of 2 0)" -ge 100 ]; }
