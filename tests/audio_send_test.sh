@@ -2,10 +2,10 @@
 # driftmeadow-audio --send, end to end in a private network with a PulseAudio
 # of its own: liblo's oscdump on a private port sees a 60 Hz tone (a file,
 # and live through the driver menus) drive the mapped bass value up and a
-# silent file keep it at 0, every value in range
-# and none faster than 50 a second; a send failure is one line and the tool
-# goes on; bad options are one line and exit 2. Then the real show on a
-# display of its own, where the same tone turns the sky toward yellow.
+# silent file keep it at 0, every value in range and none faster than 50 a
+# second; a send failure is one line and the tool goes on; bad options are
+# one line and exit 2. Then the real show on a display of its own, where the
+# same tone turns the sky toward yellow.
 set -euo pipefail
 BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
