@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 dir=${1:-build-tsan}
 cmake -S . -B "$dir" -DDRIFTMEADOW_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j2 --target osc_dispatch_test osc_receiver_test audio_spectrum_test audio_input_test
-export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp"
+export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/sanitizers/tsan.supp"
 for t in osc_dispatch_test osc_receiver_test audio_spectrum_test; do
   "$dir/tests/$t"
 done
