@@ -8,9 +8,8 @@
 
 #include "app/AppErrors.h"
 #include "app/AppGlobals.h"
+#include "app/FrameSequence.h"
 #include "app/Platform.h"
-#include "gfx/RenderState.h"
-#include "control/ControlState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
 #include "gfx/FboStage.h"
@@ -69,8 +68,8 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
 
     fboStage_ = new FboStage(width, height);
 
-    // The show: the landscape from the first frame to 850 s.
-    addTimelineEntry(new LandscapeScene(), 0.0f, 850.0f);
+    // The show: the landscape from the first frame to its end.
+    addTimelineEntry(new LandscapeScene(), 0.0f, kShowEnd);
 }
 
 AppWindow::~AppWindow() {}
@@ -132,20 +131,9 @@ int AppWindow::addGatedScene(Scene* scene, const std::atomic<float>* gate)
     return timeline_.addGatedScene(scene, gate);
 }
 
-void AppWindow::drawContent(float t)
-{
-    timeline_.drawScenes(t);
-    if (fadeActive(t))
-        drawScreenQuad(0, 0, 0, fadeAlpha(t));
-}
-
 void AppWindow::drawFrame()
 {
-    const float t = clock_.frameTime();
-    fboStage_->begin();
-    drawContent(t);
-    fboStage_->end();
-    fboStage_->drawFinalPass(readInput(0));
+    drawFrameSequence(timeline_, *fboStage_, clock_.frameTime());
     SDL_GL_SwapBuffers();
 }
 

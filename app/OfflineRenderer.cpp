@@ -1,0 +1,129 @@
+#include "app/OfflineRenderer.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+#include "app/AppGlobals.h"
+#include "app/AppWindow.h"
+#include "app/FrameSequence.h"
+#include "app/ProgressBar.h"
+#include "app/RenderConsole.h"
+#include "gfx/FboStage.h"
+#include "gfx/FrameBufferObject.h"
+#include "gfx/PngWriter.h"
+#include "scenes/landscape/LandscapeScene.h"
+
+OfflineRenderer::OfflineRenderer(const RenderSettings& settings) : settings_(settings)
+{
+    setUpGl();
+    scene_.reset(makeScene());
+    timeline_.addTimelineEntry(scene_.get(), 0.0f, kShowEnd);
+    if (!settings_.oscFile.empty())
+        recording_.load(settings_.oscFile.c_str());
+}
+
+OfflineRenderer::~OfflineRenderer()
+{
+    scene_.reset();
+    delete stage_;
+    delete window_;
+}
+
+// The window's start-up as the show makes it, with a framebuffer of the
+// output size in place of the window: the globals, projection and GL state,
+// the extension loader, a black start, then the stage.
+void OfflineRenderer::setUpGl()
+{
+    const int w = settings_.width, h = settings_.height;
+    gWindowBpp = 32;
+    gWindowWidth = w;
+    gWindowHeight = h;
+    gWindowAspect = static_cast<float>(static_cast<double>(h) / w);
+
+    AppWindow::reshape(w, h);
+    AppWindow::initGL();
+    // Without a window system GLEW reports an error for its GLX part, but
+    // it has loaded the GL part the stage needs; the stage checks for it.
+    glewInit();
+
+    window_ = new FrameBufferObject;
+    window_->create(w, h, 0);
+    window_->bind();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    window_->unbind();
+
+    stage_ = new FboStage(w, h);
+}
+
+Scene* OfflineRenderer::makeScene()
+{
+    return new LandscapeScene();
+}
+
+void OfflineRenderer::drawFrame(double t)
+{
+    recording_.applyUntil(t);
+    window_->bind();
+    drawFrameSequence(timeline_, *stage_, static_cast<float>(t));
+}
+
+std::string OfflineRenderer::writeFrame(int k)
+{
+    const int w = settings_.width, h = settings_.height;
+    pixels_.resize(static_cast<std::size_t>(w) * h * 3);
+    window_->bind();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+    return PngWriter::write(settings_.framePath(k), pixels_.data(), w, h, true);
+}
+
+int OfflineRenderer::run()
+{
+    ProgressBar progress(stderr);
+    drawPreroll(progress);
+    if (!drawWritten(progress))
+        return 1;
+    warnOfStaleFrames();
+    return 0;
+}
+
+// The frames before --from are drawn in full, for the state they leave to
+// later frames (the landscape's smoothing, the shake's random numbers, the
+// window's image under a translucent stage); only the read-back is spared.
+void OfflineRenderer::drawPreroll(ProgressBar& progress)
+{
+    const int n = settings_.prerollFrames();
+    progress.start("pre-roll", n);
+    for (int j = 0; j < n; ++j) {
+        drawFrame(settings_.prerollFrameTime(j));
+        progress.update(j + 1);
+    }
+}
+
+bool OfflineRenderer::drawWritten(ProgressBar& progress)
+{
+    const int n = settings_.writtenFrames();
+    progress.start("render", n);
+    for (int k = 0; k < n; ++k) {
+        drawFrame(settings_.writtenFrameTime(k));
+        const std::string fault = writeFrame(k);
+        if (!fault.empty()) {
+            reportFrameNotWritten(settings_.framePath(k), fault);
+            return false;
+        }
+        progress.update(k + 1);
+    }
+    return true;
+}
+
+// Numbered frames after the last one written are an earlier render's.
+void OfflineRenderer::warnOfStaleFrames() const
+{
+    const std::string next = settings_.framePath(settings_.writtenFrames());
+    struct stat st;
+    if (stat(next.c_str(), &st) == 0)
+        reportStaleFrames(settings_.outDir, next.substr(next.size() - 9));
+}

@@ -1,0 +1,59 @@
+// OfflineRenderer: the show, or one of its other scenes, frame by frame into
+// PNG files, at frame times set by the frame rate instead of the wall clock,
+// steered by a recorded OSC performance. Each frame goes through the show's
+// own frame sequence (timeline, fade, off-screen stage, shaken final pass)
+// into a framebuffer of the output size that stands in for the window.
+// Main thread, with a GL context current from construction to destruction.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/RenderSettings.h"
+#include "app/Timeline.h"
+#include "control/OscRecording.h"
+
+class FboStage;
+class FrameBufferObject;
+class ProgressBar;
+class Scene;
+
+class OfflineRenderer {
+public:
+    // Settings that passed their check. Sets up the show's GL state, the
+    // window's stand-in, the stage and the timeline with the chosen scene,
+    // and reads the recording (reporting the lines it cannot read).
+    explicit OfflineRenderer(const RenderSettings& settings);
+    virtual ~OfflineRenderer();
+
+    OfflineRenderer(const OfflineRenderer&) = delete;
+    OfflineRenderer& operator=(const OfflineRenderer&) = delete;
+
+    // Draws every frame from 0 s on (the pre-roll, which writes nothing) and
+    // writes each from --from to --to. The process exit code: 0, or 1 when a
+    // frame could not be written (after one line saying so).
+    int run();
+
+    // One frame at frame time t: the recording's messages up to t, then the
+    // frame sequence into the window's stand-in.
+    void drawFrame(double t);
+    // Reads the last frame back and writes it as written frame k; empty when
+    // written, otherwise why not.
+    std::string writeFrame(int k);
+
+private:
+    void setUpGl();
+    Scene* makeScene();
+    void drawPreroll(ProgressBar& progress);
+    bool drawWritten(ProgressBar& progress);
+    void warnOfStaleFrames() const;
+
+    RenderSettings settings_;
+    Timeline timeline_;
+    OscRecording recording_;
+    FrameBufferObject* window_ = nullptr;
+    FboStage* stage_ = nullptr;
+    std::unique_ptr<Scene> scene_;
+    std::vector<unsigned char> pixels_;
+};
