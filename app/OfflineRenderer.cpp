@@ -8,14 +8,15 @@
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
 #include "app/FrameSequence.h"
+#include "app/FrameWriter.h"
 #include "app/ProgressBar.h"
 #include "app/RenderConsole.h"
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
-#include "gfx/PngWriter.h"
 #include "scenes/landscape/LandscapeScene.h"
 
-OfflineRenderer::OfflineRenderer(const RenderSettings& settings) : settings_(settings)
+OfflineRenderer::OfflineRenderer(const RenderSettings& settings)
+    : settings_(settings), writer_(std::make_unique<FrameWriter>(settings.width, settings.height))
 {
     setUpGl();
     scene_.reset(makeScene());
@@ -26,6 +27,7 @@ OfflineRenderer::OfflineRenderer(const RenderSettings& settings) : settings_(set
 
 OfflineRenderer::~OfflineRenderer()
 {
+    writer_.reset();
     scene_.reset();
     delete stage_;
     delete window_;
@@ -70,21 +72,29 @@ void OfflineRenderer::drawFrame(double t)
     drawFrameSequence(timeline_, *stage_, static_cast<float>(t));
 }
 
-std::string OfflineRenderer::writeFrame(int k)
+bool OfflineRenderer::writeFrame(int k)
 {
-    const int w = settings_.width, h = settings_.height;
-    pixels_.resize(static_cast<std::size_t>(w) * h * 3);
+    std::vector<unsigned char> rgb = writer_->buffer();
     window_->bind();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
-    return PngWriter::write(settings_.framePath(k), pixels_.data(), w, h, true);
+    glReadPixels(0, 0, settings_.width, settings_.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return writer_->write(settings_.framePath(k), std::move(rgb));
+}
+
+bool OfflineRenderer::finishWriting()
+{
+    if (writer_->finish())
+        return true;
+    reportFrameNotWritten(writer_->failedPath(), writer_->failure());
+    return false;
 }
 
 int OfflineRenderer::run()
 {
     ProgressBar progress(stderr);
     drawPreroll(progress);
-    if (!drawWritten(progress))
+    drawWritten(progress);
+    if (!finishWriting())
         return 1;
     warnOfStaleFrames();
     return 0;
@@ -103,20 +113,17 @@ void OfflineRenderer::drawPreroll(ProgressBar& progress)
     }
 }
 
-bool OfflineRenderer::drawWritten(ProgressBar& progress)
+// Stops at the first frame the writer thread could not write.
+void OfflineRenderer::drawWritten(ProgressBar& progress)
 {
     const int n = settings_.writtenFrames();
     progress.start("render", n);
     for (int k = 0; k < n; ++k) {
         drawFrame(settings_.writtenFrameTime(k));
-        const std::string fault = writeFrame(k);
-        if (!fault.empty()) {
-            reportFrameNotWritten(settings_.framePath(k), fault);
-            return false;
-        }
+        if (!writeFrame(k))
+            return;
         progress.update(k + 1);
     }
-    return true;
 }
 
 // Numbered frames after the last one written are an earlier render's.

@@ -7,8 +7,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/RenderSettings.h"
 #include "app/Timeline.h"
@@ -16,6 +14,7 @@
 
 class FboStage;
 class FrameBufferObject;
+class FrameWriter;
 class ProgressBar;
 class Scene;
 
@@ -38,15 +37,18 @@ public:
     // One frame at frame time t: the recording's messages up to t, then the
     // frame sequence into the window's stand-in.
     void drawFrame(double t);
-    // Reads the last frame back and writes it as written frame k; empty when
-    // written, otherwise why not.
-    std::string writeFrame(int k);
+    // Reads the last frame back and hands it to the writer thread as written
+    // frame k. False when an earlier frame could not be written.
+    bool writeFrame(int k);
+    // Waits for the writer thread; false (after one line saying which frame
+    // and why) when a frame could not be written.
+    bool finishWriting();
 
 private:
     void setUpGl();
     Scene* makeScene();
     void drawPreroll(ProgressBar& progress);
-    bool drawWritten(ProgressBar& progress);
+    void drawWritten(ProgressBar& progress);
     void warnOfStaleFrames() const;
 
     RenderSettings settings_;
@@ -55,5 +57,5 @@ private:
     FrameBufferObject* window_ = nullptr;
     FboStage* stage_ = nullptr;
     std::unique_ptr<Scene> scene_;
-    std::vector<unsigned char> pixels_;
+    std::unique_ptr<FrameWriter> writer_;
 };

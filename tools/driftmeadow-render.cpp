@@ -20,6 +20,8 @@ static RenderSettings parseOptions(int argc, char** argv)
                  "(00000.png, 00001.png, ... in --out), steered by a recording of OSC input\n"
                  "made with liblo's `oscdump -L PORT`.",
                  "driftmeadow-render"};
+    // As with other GNU-style tools, an option given twice keeps its last value.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.add_option("--scene", scene, "What to render")
         ->check(CLI::IsMember({"landscape", "disc", "sequence"}))
         ->capture_default_str();
