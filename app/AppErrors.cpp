@@ -2,14 +2,13 @@
 
 #include <SDL.h>
 #include <cstdio>
-#include <cstdlib>
+
+#include "gfx/FatalExit.h"
 
 void failNoVideoMode()
 {
     fprintf(stderr, "Couldn't set GL video mode: %s\n", SDL_GetError());
-    fflush(stderr);
-    SDL_Quit();
-    exit(2);
+    endProcessAfterFailure(2);
 }
 
 void reportTableFull(const char* table)

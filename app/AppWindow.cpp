@@ -69,10 +69,23 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     fboStage_ = new FboStage(width, height);
 
     // The show: the landscape from the first frame to its end.
-    addTimelineEntry(new LandscapeScene(), 0.0f, kShowEnd);
+    landscape_ = new LandscapeScene();
+    addTimelineEntry(landscape_, 0.0f, kShowEnd);
 }
 
-AppWindow::~AppWindow() {}
+// The receive thread ends first (quietly: the show's last console lines stay
+// as they are), so nothing writes the control state while the rest goes.
+// GL names are released here, so the context must still be current.
+AppWindow::~AppWindow()
+{
+    if (gOscReceiver) {
+        delete gOscReceiver;
+        gOscReceiver = nullptr;
+    }
+    timeline_.removeScene(landscape_);
+    delete landscape_;
+    delete fboStage_;
+}
 
 void requestShowGlAttributes()
 {

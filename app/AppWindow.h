@@ -18,8 +18,11 @@ public:
     // can be had (SDL's video did not start, or SDL_SetVideoMode failed).
     AppWindow(const char* caption, int width, int height, int bpp,
               bool fullscreen, bool resizable, bool console);
-    // Releases nothing: what the window made lives to the end of the process.
+    // Ends the OSC receive thread and releases what the window made (the
+    // receiver, the landscape, the stage); call before SDL_Quit.
     virtual ~AppWindow();
+    AppWindow(const AppWindow&) = delete;
+    AppWindow& operator=(const AppWindow&) = delete;
 
     // Viewport and projection for a window of that size, and the start-up GL
     // state; they touch only the current context, so tests reuse them.
@@ -43,6 +46,7 @@ private:
     Timeline timeline_;
     SDL_Surface* screen_ = nullptr;
     FboStage* fboStage_ = nullptr;
+    Scene* landscape_ = nullptr;
     FrameClock clock_;
 };
 

@@ -1,13 +1,13 @@
 #include "app/RenderConsole.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "gfx/FatalExit.h"
 
 void failRenderSetup(const std::string& why)
 {
     fprintf(stderr, "driftmeadow-render: %s\n", why.c_str());
-    fflush(stderr);
-    exit(2);
+    endProcessAfterFailure(2);
 }
 
 void reportFrameNotWritten(const std::string& path, const std::string& why)

@@ -32,7 +32,8 @@ int runShow()
     }
 
     pauseMilliseconds(500);
-    SDL_Quit();
     delete gApp;
+    gApp = nullptr;
+    SDL_Quit();
     return 0;
 }

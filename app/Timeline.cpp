@@ -14,8 +14,14 @@ Timeline::Timeline()
     }
 }
 
-// Entries live as long as the process, as the scenes they point to do.
-Timeline::~Timeline() {}
+// The entries are the timeline's own; the scenes they point to are not.
+Timeline::~Timeline()
+{
+    for (int i = 0; i < timelineCount_; ++i)
+        delete timeline_[i];
+    for (int i = 0; i < gatedCount_; ++i)
+        delete gated_[i];
+}
 
 bool Timeline::addTimelineEntry(Scene* scene, float start, float end)
 {
@@ -35,6 +41,35 @@ int Timeline::addGatedScene(Scene* scene, const std::atomic<float>* gate)
     }
     gated_[gatedCount_++] = new GatedEntry{gate, scene};
     return gatedCount_;
+}
+
+void Timeline::removeScene(const Scene* scene)
+{
+    int kept = 0;
+    for (int i = 0; i < timelineCount_; ++i) {
+        if (timeline_[i]->scene == scene)
+            delete timeline_[i];
+        else
+            timeline_[kept++] = timeline_[i];
+    }
+    for (int i = kept; i < timelineCount_; ++i)
+        timeline_[i] = nullptr;
+    timelineCount_ = kept;
+
+    kept = 0;
+    for (int i = 0; i < gatedCount_; ++i) {
+        if (gated_[i]->scene == scene) {
+            delete gated_[i];
+            continue;
+        }
+        gated_[kept] = gated_[i];
+        gateStart_[kept++] = gateStart_[i];
+    }
+    for (int i = kept; i < gatedCount_; ++i) {
+        gated_[i] = nullptr;
+        gateStart_[i] = 0.0f;
+    }
+    gatedCount_ = kept;
 }
 
 void Timeline::drawScenes(float t)

@@ -25,11 +25,17 @@ public:
 
     Timeline();
     virtual ~Timeline();
+    Timeline(const Timeline&) = delete;
+    Timeline& operator=(const Timeline&) = delete;
 
     // Both refuse a 257th entry with one line on standard error. addTimelineEntry
     // returns false then; addGatedScene returns the new count, or -1 when refused.
     bool addTimelineEntry(Scene* scene, float start, float end);
     int addGatedScene(Scene* scene, const std::atomic<float>* gate);
+
+    // Takes every entry of `scene` out of both tables, keeping the order of
+    // the rest: for an owner that deletes a scene while the window lives on.
+    void removeScene(const Scene* scene);
 
     // Renders every active scene for frame time t, each inside a push and pop
     // of all GL attributes.

@@ -23,6 +23,8 @@ public:
     OscControlReceiver(unsigned short port, const char* address);
     // Ends a receive thread that still runs, then closes the socket.
     virtual ~OscControlReceiver();
+    OscControlReceiver(const OscControlReceiver&) = delete;
+    OscControlReceiver& operator=(const OscControlReceiver&) = delete;
 
     bool isBound() const { return socket_ != nullptr; }
     const char* bindError() const { return bindError_.c_str(); }

@@ -1,18 +1,13 @@
 #include "gfx/FboErrors.h"
 
-#include <SDL.h>
 #include <cstdio>
-#include <cstdlib>
 
-// A fatal set-up failure may happen with the full-screen window up: SDL is
-// shut down first so that the display gets its mode back.
+#include "gfx/FatalExit.h"
+
 [[noreturn]] static void endProcess(const char* message)
 {
     fputs(message, stderr);
-    fflush(stderr);
-    fflush(stdout);
-    SDL_Quit();
-    exit(2);
+    endProcessAfterFailure(2);
 }
 
 void failFramebufferExtensionMissing()

@@ -23,6 +23,8 @@ public:
     // depth buffer. Window sizes below 1 end the process (exit code 2).
     FboStage(int windowWidth, int windowHeight);
     virtual ~FboStage();
+    FboStage(const FboStage&) = delete;
+    FboStage& operator=(const FboStage&) = delete;
 
     // The smallest power of two not below n; 0 when n is below 1 or no int
     // power of two reaches it.

@@ -27,6 +27,8 @@ public:
     // Empty: no GL object until `create`.
     FrameBufferObject();
     virtual ~FrameBufferObject();
+    FrameBufferObject(const FrameBufferObject&) = delete;
+    FrameBufferObject& operator=(const FrameBufferObject&) = delete;
 
     // Builds the framebuffer and its attachments, reports its completeness
     // and leaves the default framebuffer bound. A missing extension or a

@@ -1,16 +1,17 @@
 #include "gfx/ImageErrors.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "gfx/FatalExit.h"
 
 void failImageLoad(const char* fileName)
 {
     fprintf(stderr, "Image: Unable to load file \"%s\"\n", fileName);
-    exit(1);
+    endProcessAfterFailure(1);
 }
 
 void failCreateSurface(const char* reason)
 {
     fprintf(stderr, "%s: %s", "SDL_CreateRGBSurface failed", reason);
-    exit(1);
+    endProcessAfterFailure(1);
 }

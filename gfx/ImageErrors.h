@@ -1,6 +1,6 @@
 // The image loader's error reports, with their exact texts. Each writes to
-// standard error and ends the process with exit code 1: the show cannot run
-// without its pictures.
+// standard error and ends the process like every set-up failure (SDL shut
+// down first) with exit code 1: the show cannot run without its pictures.
 #pragma once
 
 // "Image: Unable to load file \"%s\"\n" with the file name.

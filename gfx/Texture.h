@@ -18,6 +18,8 @@ public:
     // process inside Image) and uploads it.
     Texture(const char* fileName, int width, int height);
     virtual ~Texture();
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
 
     void bind() const;
 

@@ -30,6 +30,17 @@ protected:
     {
         window = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);
     }
+    // The window outlives every test: each takes its scenes off the timeline
+    // and gives the clock back, so no test draws another's stack objects.
+    void TearDown() override { window->frameClock() = FrameClock(); }
+    struct OnTimeline {
+        OnTimeline(Scene* s, float start, float end) : scene(s)
+        {
+            EXPECT_TRUE(window->addTimelineEntry(s, start, end));
+        }
+        ~OnTimeline() { window->timeline().removeScene(scene); }
+        Scene* scene;
+    };
     static AppWindow* window;
 };
 AppWindow* AppWindowTest::window = nullptr;
@@ -121,7 +132,7 @@ TEST_F(AppWindowTest, AFrameDrawsItsTimelineScenesAtTheFrameClocksTime)
     size_t next = 0;
     window->frameClock() = FrameClock([&] { return ticks[std::min(next++, ticks.size() - 1)]; });
     TimeRecorder late;
-    ASSERT_TRUE(window->addTimelineEntry(&late, 2.0f, 3.0f));
+    OnTimeline entry(&late, 2.0f, 3.0f);
     window->drawFrame();  // t = 0: outside the entry
     window->drawFrame();  // t = 2.5
     window->drawFrame();  // t = 4: outside again
@@ -151,7 +162,7 @@ TEST_F(AppWindowTest, EveryFrameIsDrawnIntoTheStageAndPutInTheWindowByTheFinalPa
 
     window->frameClock() = FrameClock([] { return 50000u; });
     StageProbe probe;
-    ASSERT_TRUE(window->addTimelineEntry(&probe, 0.0f, 0.0f));
+    OnTimeline entry(&probe, 0.0f, 0.0f);
     window->drawFrame();
 
     EXPECT_EQ(probe.framebuffer, static_cast<GLint>(stage->getFbo()->getFramebuffer()));

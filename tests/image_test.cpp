@@ -211,6 +211,19 @@ TEST(ImageFailures, AFileThatCannotBeReadWholeEndsTheProcessWithTheLoadReport)
     }
 }
 
+// With the show's window up, the report is followed by SDL's shutdown, so a
+// full-screen mode is given back before the process ends.
+TEST(ImageFailures, TheLoadReportShutsSdlDownBeforeTheProcessEnds)
+{
+    const std::string path = pictureDir() + "/none.png";
+    const auto load = [&] {
+        SDL_Init(SDL_INIT_TIMER);
+        atexit([] { fputs(SDL_WasInit(SDL_INIT_EVERYTHING) ? "SDL still up\n" : "SDL shut down\n", stderr); });
+        Image(path.c_str(), 512, 512);
+    };
+    EXPECT_EXIT(load(), ExitedWithCode(1), Eq("Image: Unable to load file \"" + path + "\"\nSDL shut down\n"));
+}
+
 TEST(ImageFailures, ASurfaceThatCannotBeMadeEndsTheProcessWithTheSurfaceReport)
 {
     const std::string path = files().jpeg;

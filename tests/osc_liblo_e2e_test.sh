@@ -31,16 +31,21 @@ for mode in file pipe; do
     fi
     show=$!
     send() { oscsend 127.0.0.1 55550 "$@"; }
-    # Input 9 shows when the show takes messages; its late echoes settle first.
-    for _ in $(seq 1 200); do send /driftmeadow ii 9 0; grep -q "ID: 9" "$out" && break; sleep 0.1; done
-    sleep 0.2
+    # Start-up ends with the load line of the last picture; after it, probes of
+    # input 9 carry a fresh value each, and the echo of the latest one means
+    # every earlier datagram has been taken and echoed too.
+    for _ in $(seq 1 400); do grep -q "cloud06.bmp" "$out" && break; sleep 0.05; done
+    for i in $(seq 1 200); do
+      send /driftmeadow ii 9 $i
+      for _ in 1 2 3 4 5; do grep -q "ID: 9	val: $i " "$out" && break 2; sleep 0.02; done
+    done
     start=$(stat -c %s "$out")
     send /driftmeadow ii 2 32765; send /CTL iii 0 7 64; send /NOTE iii 1 60 100; send /BEND ii 0 12288
     send /CTL iif 0 7 1.5; send /driftmeadow hi 2 5; send /BEND iis 0 1 x; send /NOTE; send /CTL iii 16 0 1
     send /ctl iii 0 7 1; send /CTL/1 iii 0 7 1
     oscsendfile 127.0.0.1 55550 "$work/bundle.txt"
     send /driftmeadow ii 3 1
-    for _ in $(seq 1 100); do tail -c 60 "$out" | grep -q "ID: 3" && break; sleep 0.05; done
+    for _ in $(seq 1 400); do tail -c 60 "$out" | grep -q "ID: 3" && break; sleep 0.05; done
     tail -c +$((start + 1)) "$out" >"$work/got"
     kill -TERM $show; wait $show
   ' _ "$BIN" "$work" "$mode"
