@@ -70,6 +70,7 @@ void OfflineRenderer::drawFrame(double t)
     recording_.applyUntil(t);
     window_->bind();
     drawFrameSequence(timeline_, *stage_, static_cast<float>(t));
+    window_->unbind();
 }
 
 bool OfflineRenderer::writeFrame(int k)
@@ -78,6 +79,7 @@ bool OfflineRenderer::writeFrame(int k)
     window_->bind();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, settings_.width, settings_.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    window_->unbind();
     return writer_->write(settings_.framePath(k), std::move(rgb));
 }
 

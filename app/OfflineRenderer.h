@@ -35,7 +35,9 @@ public:
     int run();
 
     // One frame at frame time t: the recording's messages up to t, then the
-    // frame sequence into the window's stand-in.
+    // frame sequence into the window's stand-in. Both this and writeFrame
+    // leave the default framebuffer bound, so a window in the same context
+    // draws as before.
     void drawFrame(double t);
     // Reads the last frame back and hands it to the writer thread as written
     // frame k. False when an earlier frame could not be written.
