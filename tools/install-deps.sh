@@ -5,7 +5,8 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
   liboscpack-dev libgtest-dev
-  xvfb xdotool x11-utils imagemagick liblo-tools
+  libpng-dev libegl-dev libgl1-mesa-dri libcli11-dev
+  xvfb xdotool x11-utils imagemagick liblo-tools tmux
   clang libclang-rt-14-dev iproute2 util-linux procps
 )
 missing=()

@@ -1,38 +1,23 @@
 #!/usr/bin/env bash
-# Takes screenshots of the running show at its three looks, steered through
-# its OSC port as a performer would, into docs/looks/ (house.png with no
-# input, flower.png with input 2 at full, grey.png with input 0 at a quarter,
-# which turns the look fully grey while the shake stays small).
-# Usage: tools/looks.sh [build dir]. Runs on a virtual display of its own and
-# in a private network.
+# Makes the README's pictures of the show's three looks with the offline
+# renderer, from the recorded performance docs/performance.osc (oscdump's
+# format: no input, then input 2 at full from 10 s, then input 0 at a quarter
+# from 20 s, which turns the look fully grey while the shake stays small):
+# house.png at 8 s, flower.png at 18 s, grey.png at 30 s, each 400x300, into
+# docs/looks/. Needs no display.
+# Usage: tools/looks.sh [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD=${1:-build}
-source tools/xvfb.sh
-start_virtual_display
-source tests/lib/e2e.sh
+R="${1:-build}/driftmeadow-render"
+frames=$(mktemp -d)
+trap 'rm -rf "$frames"' EXIT
 mkdir -p docs/looks
 
-shots() {
-  "$1" >/dev/null 2>&1 &
-  show=$!
-  for _ in $(seq 1 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"SDL - Driftmeadow v1.0"' && break
-    sleep 0.1
-  done
-  send() { oscsend 127.0.0.1 55550 /driftmeadow ii "$1" "$2"; }
-  # The window (800 x 600) at half size, to keep the files small.
-  shot() { import -window root png:- | convert - -resize 50% "docs/looks/$1.png"; echo "docs/looks/$1.png"; }
-  sleep 4
-  shot house
-  send 2 32765
-  sleep 5
-  shot flower
-  send 2 0
-  send 0 8191
-  sleep 10
-  shot grey
-  xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
-  wait $show
+look() {
+  "$R" --osc docs/performance.osc --from "$2" --size 400x300 --out "$frames/$1" >/dev/null
+  cp "$frames/$1/00000.png" "docs/looks/$1.png"
+  echo "docs/looks/$1.png"
 }
-in_private_net bash -c "$(declare -f shots); shots \"\$@\"" _ "$BUILD/driftmeadow"
+look house 8
+look flower 18
+look grey 30
