@@ -1,7 +1,9 @@
 // Frame-time benchmark: frames of the show's timeline (the landscape, from a
 // minute into the show on) at each of its three looks against empty frames
 // through the off-screen stage (clear it, final pass, swap: the floor of any
-// frame of the show on this renderer), and that floor against a bare clear
+// frame of the show on this renderer), the two other scenes (the tiled disc
+// with the floor texture bound, the flip-book over a cleared stage) each as a
+// timeline entry against the same floor, and that floor against a bare clear
 // and swap, which shows the stage's own cost; all measured in the same run.
 // Usage: frame_bench [frames per round] [rounds]
 // Run it on a display, e.g. through tools/bench.sh.
@@ -13,6 +15,9 @@
 #include "bench/FrameHarness.h"
 #include "control/ControlState.h"
 #include "gfx/FboStage.h"
+#include "gfx/Texture.h"
+#include "scenes/ImageSequenceScene.h"
+#include "scenes/TiledDiscScene.h"
 #include "scenes/landscape/LandscapeScene.h"
 
 static void bareFrame()
@@ -29,6 +34,35 @@ static void emptyStageFrame()
     stage->end();
     stage->drawFinalPass(readInput(0));
     SDL_GL_SwapBuffers();
+}
+
+// One frame through the stage with only this timeline's scenes, a 60th of a
+// second of scene time after the last, so that the disc goes through its
+// cycle and the flip-book through its frames. The picture, if any, is bound
+// for the scenes (the final pass leaves the stage's own texture bound).
+static void timelineFrame(Timeline& timeline, const Texture* picture)
+{
+    static float t = 0.0f;
+    t += 1.0f / 60;
+    FboStage* stage = gApp->fboStage();
+    stage->begin();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (picture)
+        picture->bind();
+    timeline.drawScenes(t);
+    stage->end();
+    stage->drawFinalPass(readInput(0));
+    SDL_GL_SwapBuffers();
+}
+
+static void compareScene(Scene* scene, const Texture* picture, const char* name, int frames, int rounds)
+{
+    Timeline timeline;
+    timeline.addTimelineEntry(scene, 0.0f, 1e9f);
+    const FrameComparison c = compareFrames(
+        frames, rounds, [&] { timelineFrame(timeline, picture); }, emptyStageFrame);
+    printf("-- %s\n", name);
+    printComparison(name, "empty stage frame (floor)", c);
 }
 
 int main(int argc, char** argv)
@@ -73,6 +107,12 @@ int main(int argc, char** argv)
     }
     inputValue[0].store(0.0f);
     inputValue[2].store(0.0f);
+
+    const Texture floor("images/floor01.jpg", 512, 512);
+    TiledDiscScene disc;
+    compareScene(&disc, &floor, "tiled disc frame", frames, rounds);
+    ImageSequenceScene book("images/sequence", 10);
+    compareScene(&book, nullptr, "flip-book frame", frames, rounds);
     const FrameComparison stageCost = compareFrames(frames, rounds, emptyStageFrame, bareFrame);
     printf("-- the stage itself\n");
     printComparison("empty stage frame", "clear and swap", stageCost);

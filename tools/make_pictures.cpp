@@ -1,9 +1,12 @@
-// make_pictures: paints the show's eight pictures from procedural noise, the
-// same every run:
+// make_pictures: paints the show's eight pictures from procedural noise and
+// a flip-book of ten frames, the same every run:
 //   images/floor01.jpg            512x512 ground texture that tiles seamlessly
 //   images/smoke.png              256x256 soft puffs shaped by the alpha channel
 //   images/cloudz/cloud01..06.bmp small 24-bit clouds on black, one mosaic
 //                                 square per non-black pixel in the scene
+//   images/sequence/01..10.jpg    512x512 frames for the image sequence scene:
+//                                 each its own background hue, its number in
+//                                 big digits, and a ball one step further on
 // Remake them from the repository root (ImageMagick's convert writes the JPEG
 // and the PNG; the BMPs are written by SDL):
 //   cmake --build build --target make_pictures && ./build/make_pictures images
@@ -379,6 +382,99 @@ const std::vector<CloudShape>& cloudShapes()
     return shapes;
 }
 
+// --- Flip-book frames: a number, a moving ball, a hue per frame -------------
+// Frame n of kSequenceFrames: the background's hue turns a tenth of the circle
+// from one frame to the next, the number stands in seven-segment digits in the
+// upper half, and a ball rolls from left to right across the lower part. The
+// corners hold nothing but the background, so a frame can be told by them.
+
+const int kSequenceFrames = 10;
+
+void hsvToRgb(float h, float s, float v, float* rgb)
+{
+    const float k[3] = {5, 3, 1};
+    for (int c = 0; c < 3; ++c) {
+        const float x = std::fmod(k[c] + h * 6, 6.0f);
+        rgb[c] = v - v * s * std::clamp(std::min(x, 4 - x), 0.0f, 1.0f);
+    }
+}
+
+// Distance from (px, py) to the segment from (ax, ay) to (bx, by).
+float segmentDistance(float px, float py, float ax, float ay, float bx, float by)
+{
+    const float dx = bx - ax, dy = by - ay;
+    const float t = std::clamp(((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
+    return std::hypot(px - ax - t * dx, py - ay - t * dy);
+}
+
+// How much of pixel (px, py) a digit covers whose box of w x h pixels has its
+// top-left corner at (x0, y0): rounded strokes, anti-aliased.
+float digitCover(int digit, float px, float py, float x0, float y0, float w, float h)
+{
+    // Segments a to g: top, upper right, lower right, bottom, lower left,
+    // upper left, middle; each digit's lit ones as bits a = 1 .. g = 64.
+    static const int kLit[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+    const float m = h / 2, gap = 12, half = 11;
+    const float ends[7][4] = {
+        {0, 0, w, 0}, {w, 0, w, m}, {w, m, w, h}, {0, h, w, h}, {0, m, 0, h}, {0, 0, 0, m}, {0, m, w, m},
+    };
+    float cover = 0;
+    for (int s = 0; s < 7; ++s) {
+        if (!(kLit[digit] >> s & 1))
+            continue;
+        const float* e = ends[s];
+        const float lx = e[2] - e[0], ly = e[3] - e[1], len = std::hypot(lx, ly);
+        const float gx = lx / len * gap, gy = ly / len * gap;
+        const float d = segmentDistance(px - x0, py - y0, e[0] + gx, e[1] + gy, e[2] - gx, e[3] - gy);
+        cover = std::max(cover, std::clamp(half - d + 0.5f, 0.0f, 1.0f));
+    }
+    return cover;
+}
+
+// Both digits of the number, centred in the upper half.
+float numberCover(int number, float px, float py)
+{
+    const float w = 100, h = 200, spacing = 50, top = 70;
+    const float left = (512 - (2 * w + spacing)) / 2;
+    return std::max(digitCover(number / 10, px, py, left, top, w, h),
+                    digitCover(number % 10, px, py, left + w + spacing, top, w, h));
+}
+
+Picture paintSequenceFrame(int n)
+{
+    const int size = 512;
+    Picture p(size, size);
+    const float hue = float(n - 1) / kSequenceFrames;
+    float top[3], bottom[3];
+    hsvToRgb(hue, 0.55f, 0.85f, top);
+    hsvToRgb(hue, 0.75f, 0.45f, bottom);
+    const float ballX = 70 + (n - 1) * (372.0f / (kSequenceFrames - 1)), ballY = 420, ballR = 40;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const float px = x + 0.5f, py = y + 0.5f;
+            float* c = p.at(x, y);
+            const float down = py / size;
+            for (int k = 0; k < 3; ++k)
+                c[k] = top[k] + (bottom[k] - top[k]) * down;
+            c[3] = 1;
+            // the number, over a soft drop shadow
+            const float shadow = numberCover(n, px - 6, py - 6);
+            const float digit = numberCover(n, px, py);
+            for (int k = 0; k < 3; ++k) {
+                c[k] *= 1 - 0.5f * shadow;
+                c[k] += (0.97f - c[k]) * digit;
+            }
+            // the ball, lit from the upper left
+            const float dx = (px - ballX) / ballR, dy = (py - ballY) / ballR;
+            const float ball = std::clamp((1 - std::hypot(dx, dy)) * ballR + 0.5f, 0.0f, 1.0f);
+            const float light = std::clamp(0.75f - 0.35f * (dx + dy), 0.3f, 1.0f);
+            const float ballColour[3] = {1.0f * light, 0.92f * light, 0.55f * light};
+            for (int k = 0; k < 3; ++k)
+                c[k] += (ballColour[k] - c[k]) * ball;
+        }
+    return p;
+}
+
 void makeDirectory(const std::string& path)
 {
     if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
@@ -406,6 +502,14 @@ int main(int argc, char** argv)
         snprintf(name, sizeof name, "/cloudz/cloud%.2zu.bmp", i + 1);
         writeBmp(paintCloud(shapes[i]), dir + name);
     }
-    printf("make_pictures: wrote 8 pictures under %s\n", dir.c_str());
+    makeDirectory(dir + "/sequence");
+    for (int n = 1; n <= kSequenceFrames; ++n) {
+        char name[64];
+        snprintf(name, sizeof name, "/sequence/%.2i.jpg", n);
+        writeWithConvert(paintSequenceFrame(n), false, dir + name,
+                         "-strip -quality 90 -sampling-factor 1x1");
+    }
+    printf("make_pictures: wrote 8 pictures and %i sequence frames under %s\n", kSequenceFrames,
+           dir.c_str());
     return 0;
 }
