@@ -7,12 +7,16 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
+#include "app/BoundTextureScene.h"
 #include "app/FrameSequence.h"
 #include "app/FrameWriter.h"
 #include "app/ProgressBar.h"
 #include "app/RenderConsole.h"
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
+#include "gfx/Texture.h"
+#include "scenes/ImageSequenceScene.h"
+#include "scenes/TiledDiscScene.h"
 #include "scenes/landscape/LandscapeScene.h"
 
 OfflineRenderer::OfflineRenderer(const RenderSettings& settings)
@@ -29,6 +33,8 @@ OfflineRenderer::~OfflineRenderer()
 {
     writer_.reset();
     scene_.reset();
+    wrapped_.reset();
+    picture_.reset();
     delete stage_;
     delete window_;
 }
@@ -57,11 +63,28 @@ void OfflineRenderer::setUpGl()
     glClear(GL_COLOR_BUFFER_BIT);
     window_->unbind();
 
+    // The stage's texture starts undefined; the flip-book blends over what
+    // it holds, so it starts black here, as the window does, for the same
+    // bytes on every run.
     stage_ = new FboStage(w, h);
+    stage_->begin();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    stage_->end();
 }
 
+// The disc gets its picture at the size the show's floor texture has.
 Scene* OfflineRenderer::makeScene()
 {
+    switch (settings_.scene) {
+    case RenderSettings::SceneKind::Disc:
+        picture_ = std::make_unique<Texture>(settings_.texture.c_str(), 512, 512);
+        wrapped_ = std::make_unique<TiledDiscScene>();
+        return new BoundTextureScene(wrapped_.get(), picture_.get());
+    case RenderSettings::SceneKind::Sequence:
+        return new ImageSequenceScene(settings_.framesDir.c_str(), settings_.count);
+    case RenderSettings::SceneKind::Landscape:
+        break;
+    }
     return new LandscapeScene();
 }
 

@@ -17,6 +17,7 @@ class FrameBufferObject;
 class FrameWriter;
 class ProgressBar;
 class Scene;
+class Texture;
 
 class OfflineRenderer {
 public:
@@ -58,6 +59,10 @@ private:
     OscRecording recording_;
     FrameBufferObject* window_ = nullptr;
     FboStage* stage_ = nullptr;
+    // The timeline's one entry, and for the disc the scene and picture it
+    // wraps.
+    std::unique_ptr<Texture> picture_;
+    std::unique_ptr<Scene> wrapped_;
     std::unique_ptr<Scene> scene_;
     std::unique_ptr<FrameWriter> writer_;
 };

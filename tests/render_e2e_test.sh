@@ -2,7 +2,8 @@
 # driftmeadow-render from outside, with no display at all: --help and bad
 # options, a recorded performance steering the landscape (and a line it cannot
 # read), the same render twice and a render that starts later giving the same
-# bytes, the fade at 425 s, and the progress bar only on a terminal.
+# bytes, the fade at 425 s, the tiled disc with its picture and the flip-book
+# in its order, and the progress bar only on a terminal.
 set -uo pipefail
 BUILD=${2:?build directory}
 R="$BUILD/driftmeadow-render"
@@ -45,6 +46,8 @@ done <<CASES
 --bogus|--bogus
 --count 3|--count
 --osc "$work/missing.osc"|missing.osc
+--scene disc --texture "$work/missing.png"|missing.png
+--scene sequence --count 3|--frames
 --out "$work/afile/frames"|afile is not a folder
 --out /proc/self|cannot write in the folder /proc/self
 CASES
@@ -90,6 +93,34 @@ for c in "$r0 $r1" "$g0 $g1" "$b0 $b1"; do
   [ $(($2 * 2 - $1)) -ge -4 ] && [ $(($2 * 2 - $1)) -le 10 ] || fail "sky $r1,$g1,$b1 at 425 s is not half of $r0,$g0,$b0"
 done
 echo "ok: at 425 s the sky is at half its brightness ($r0,$g0,$b0 -> $r1,$g1,$b1)"
+
+# The disc, closed at 0 s and 2 s and open at 1 s, textured with a green
+# picture: its middle is that green, the same at 2 s (the picture is bound
+# every frame, not the stage's own image), closed without a seam and open with
+# dark gaps between the tilted tiles; the corners are cleared black.
+convert -size 64x64 xc:'#20c040' "$work/green.png"
+render disc --scene disc --texture "$work/green.png" --to 2 --fps 1 --size 320x240
+dark_share() {
+  convert "$1" -crop 100x100+110+70 +repage -channel G -separate +channel -threshold 16% -format '%[fx:1-mean]' info:
+}
+IFS=, read -r r g b <<<"$(band_colour "$work/disc/00000.png" 70 100)"
+[ "$rc" -eq 0 ] && [ "$g" -gt $((2 * r)) ] && [ "$g" -gt $((2 * b)) ] || fail "the disc's middle is $r,$g,$b, not the picture's green"
+[ "$(band_colour "$work/disc/00002.png" 70 100)" = "$r,$g,$b" ] || fail "the disc's middle changes from 0 s to 2 s"
+awk -v c="$(dark_share "$work/disc/00000.png")" -v o="$(dark_share "$work/disc/00001.png")" 'BEGIN { exit !(c < 0.005 && o > 0.03) }' ||
+  fail "the disc does not open (dark share closed $(dark_share "$work/disc/00000.png"), open $(dark_share "$work/disc/00001.png"))"
+[ "$(band_colour "$work/disc/00001.png" 0 10)" = "0,0,0" ] || fail "the disc's corners are not black"
+echo "ok: the disc is textured with the --texture picture and opens its tiles"
+
+# The flip-book over the stage that starts black: its first frame is 01.jpg
+# itself, upright; a tenth of a second on it shows 05.jpg over 40 % of 01.jpg.
+render book --scene sequence --frames images/sequence --count 10 --to 0.1 --fps 10 --size 320x240
+rmse() { compare -metric RMSE "$1" "$2" null: 2>&1 | sed -E 's/.*\(([0-9.e-]+)\).*/\1/'; }
+for f in 01 05; do convert "images/sequence/$f.jpg" -resize '320x240!' "$work/$f.png"; done
+convert "$work/book/00000.png" -flip "$work/flipped.png"
+awk -v same="$(rmse "$work/book/00000.png" "$work/01.png")" -v flipped="$(rmse "$work/flipped.png" "$work/01.png")" \
+  -v later="$(rmse "$work/book/00001.png" "$work/05.png")" -v earlier="$(rmse "$work/book/00001.png" "$work/01.png")" \
+  'BEGIN { exit !(same < 0.03 && flipped > 0.1 && later < earlier) }' || fail "the flip-book's frames are not 01.jpg, then 05.jpg"
+echo "ok: the flip-book shows 01.jpg upright at 0 s and 05.jpg at 0.1 s"
 
 grep -q fps "$work/once.err" && fail "a progress bar on standard error that is not a terminal"
 sock="render-e2e-$$"
