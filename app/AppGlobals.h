@@ -12,3 +12,5 @@ extern int gWindowHeight;
 extern int gWindowBpp;
 extern float gWindowAspect;  // height / width; 1.0 until the window exists
 extern OscControlReceiver* gOscReceiver;
+// The audio slot gAudioInput is declared with its class (audio/AudioInput.h);
+// start-up leaves it null.

@@ -3,6 +3,8 @@
 // them whenever it draws. Every value is a relaxed atomic: a reader sees the
 // old or the new value of a field, never a torn one, and no ordering between
 // fields is promised (values one message sets together may be seen apart).
+// The audio side of these values, spectrumData, is kept by the audio input
+// (audio/SpectrumData.h), which knows nothing of this module.
 #pragma once
 
 #include <atomic>

@@ -169,10 +169,9 @@ const char* readArgument(char type, LineReader& in, osc::OutboundPacketStream& o
             w = in.word();
             if (i == 3 && !w.empty() && w.back() == ']')
                 w.pop_back();
-            long long byte = 0;
             char* end = nullptr;
-            byte = strtoll(w.c_str(), &end, 16);
-            if (w.empty() || *end != '\0' || byte > 255)
+            const long long byte = strtoll(w.c_str(), &end, 16);
+            if (w.empty() || *end != '\0' || byte < 0 || byte > 255)
                 return "an 'm' value is not a MIDI message";
             value = (value << 8) | static_cast<uint32_t>(byte);
         }

@@ -14,6 +14,7 @@
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
 #include "app/Scene.h"
+#include "audio/AudioInput.h"
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
 
@@ -51,6 +52,7 @@ TEST_F(AppWindowTest, TheWindowGlobalsAndCaptionAreThoseOfTheShow)
     EXPECT_EQ(gWindowHeight, 600);
     EXPECT_EQ(gWindowBpp, 32);
     EXPECT_EQ(gWindowAspect, 0.75f);
+    EXPECT_EQ(gAudioInput, nullptr);  // start-up creates no audio input
     char* caption = nullptr;
     char* icon = nullptr;
     SDL_WM_GetCaption(&caption, &icon);

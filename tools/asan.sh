@@ -12,7 +12,7 @@ cmake -S . -B "$dir" -DDRIFTMEADOW_ASAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/d
 cmake --build "$dir" -j"$(nproc)"
 here=$(pwd)
 # verify_asan_link_order=0: the stage test preloads a GL shim ahead of the runtime.
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:verify_asan_link_order=0:fast_unwind_on_malloc=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:verify_asan_link_order=0"
 export LSAN_OPTIONS="suppressions=$here/tools/sanitizers/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$here/tools/sanitizers/ubsan.supp"
 source tools/xvfb.sh

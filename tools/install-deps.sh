@@ -5,9 +5,11 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
   liboscpack-dev libgtest-dev
-  libpng-dev libegl-dev libgl1-mesa-dri libcli11-dev
-  xvfb xdotool x11-utils imagemagick liblo-tools tmux
+  libpng-dev libegl-dev libgl1-mesa-dri
+  xvfb xdotool x11-utils imagemagick liblo-tools
   clang libclang-rt-14-dev iproute2 util-linux procps
+  portaudio19-dev libsndfile1-dev libfftw3-dev libasound2-dev libcli11-dev
+  pulseaudio pulseaudio-utils alsa-utils libasound2-plugins sox tmux
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,105 @@
+#include "app/AudioTool.h"
+
+#include <SDL.h>
+#include <signal.h>
+
+#include <cstdio>
+
+#include "app/LevelFrame.h"
+#include "app/SpectrumMeter.h"
+#include "audio/AudioInput.h"
+#include "audio/ConsoleKeys.h"
+#include "audio/SpectrumData.h"
+
+namespace {
+
+constexpr Uint32 kFrameMs = 20;
+constexpr Uint32 kOnceDelayMs = 1000;
+
+volatile sig_atomic_t sStopRequested = 0;
+
+void requestStop(int)
+{
+    sStopRequested = 1;
+}
+
+// Ctrl-C or a termination request stops the input cleanly from here on.
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Waits until `deadline` (SDL ticks) for keys; true when Escape came.
+bool escapeBefore(Uint32 deadline, bool& keysEnded)
+{
+    for (;;) {
+        const int left = int(deadline - SDL_GetTicks());
+        if (left <= 0 || sStopRequested)
+            return false;
+        if (keysEnded) {
+            SDL_Delay(Uint32(left));
+            return false;
+        }
+        const int key = console::waitKey(left);
+        if (key == console::kEscape)
+            return true;
+        if (key == console::kEndOfInput)
+            keysEnded = true;  // piped keys are over: only a signal stops now
+    }
+}
+
+void showMeter()
+{
+    SpectrumMeter meter(stdout);
+    console::KeyMode keys;
+    bool keysEnded = false;
+    Uint32 next = SDL_GetTicks();
+    while (!sStopRequested) {
+        // One frame of levels every 20 ms; all that uses the levels starts here.
+        const LevelFrame frame = takeLevelFrame();
+        meter.draw(frame);
+        next += kFrameMs;
+        if (int(SDL_GetTicks() - next) > int(kFrameMs))
+            next = SDL_GetTicks();  // fell behind: no catching up in a burst
+        if (escapeBefore(next, keysEnded))
+            return;
+    }
+}
+
+void printPeakAfterOneSecond()
+{
+    const Uint32 start = SDL_GetTicks();
+    while (!sStopRequested && SDL_GetTicks() - start < kOnceDelayMs)
+        SDL_Delay(10);
+    int peak = 0;
+    for (int bin = 1; bin < kSpectrumBins; ++bin)
+        if (readSpectrum(0, bin) > readSpectrum(0, peak))
+            peak = bin;
+    printf("peak: bin %d, %.1f Hz\n", peak, peak * 44100.0 / 4096.0);
+    fflush(stdout);
+}
+
+}  // namespace
+
+int runAudioTool(const AudioToolOptions& options)
+{
+    if (SDL_Init(SDL_INIT_TIMER) < 0) {
+        fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    gAudioInput = new AudioInput(options.fromFile ? options.file.c_str() : nullptr);
+    catchStopSignals();
+    if (options.once)
+        printPeakAfterOneSecond();
+    else
+        showMeter();
+    delete gAudioInput;
+    gAudioInput = nullptr;
+    printf("\n");
+    SDL_Quit();
+    return 0;
+}

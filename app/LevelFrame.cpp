@@ -1,0 +1,26 @@
+#include "app/LevelFrame.h"
+
+#include <cmath>
+
+#include "app/SpectrumLevel.h"
+#include "audio/SpectrumSampling.h"
+
+float levelBandPosition(int band)
+{
+    return float(band + 1) / 10.0f;
+}
+
+double levelBandFrequency(int band)
+{
+    return std::pow(2.0, band + 2) * 44100.0 / 4096.0;
+}
+
+LevelFrame takeLevelFrame()
+{
+    LevelFrame frame{};
+    frame.sample = spectrumSampleCount();
+    for (int channel = 0; channel < 2; ++channel)
+        for (int band = 0; band < kLevelBands; ++band)
+            frame.level[channel][band] = spectrumLevel(channel, levelBandPosition(band));
+    return frame;
+}

@@ -1,0 +1,12 @@
+#include "app/SpectrumLevel.h"
+
+#include <cmath>
+
+#include "audio/AudioInput.h"
+
+double spectrumLevel(int channel, float x)
+{
+    if (!gAudioInput)
+        return 0.0;
+    return std::pow(double(gAudioInput->spectrumLog(channel, x)), 0.25);
+}

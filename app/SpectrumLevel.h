@@ -1,0 +1,9 @@
+// The level of the live sound at a point of a logarithmic frequency scale,
+// read through the show's audio input. Any thread (it only reads spectrumData).
+#pragma once
+
+// The fourth root of gAudioInput's spectrumLog(channel, x): x from 0 to 1
+// spans bins 2 to 2048, one octave per 0.1; a full-scale sine in the band
+// reads about 1. 0 while there is no audio input, and for what spectrumLog
+// refuses (a channel other than 0 and 1, a non-finite x).
+double spectrumLevel(int channel, float x);

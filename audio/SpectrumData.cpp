@@ -1,0 +1,3 @@
+#include "audio/SpectrumData.h"
+
+std::atomic<float> spectrumData[kSpectrumRows * kSpectrumRowLength];
