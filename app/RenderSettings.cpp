@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "scenes/ImageSequenceScene.h"
+
 namespace {
 
 // A little below one frame's rounding error in seconds, so that a --to that
@@ -86,13 +88,12 @@ std::string checkSceneInputs(const RenderSettings& s)
         return "";
     if (s.framesDir.empty())
         return "--scene sequence needs --frames DIR";
-    if (s.count < 1 || s.count > RenderSettings::kMaxSequenceCount)
-        return "--count must be from 1 to 64";
+    if (s.count < 1 || s.count > ImageSequenceScene::kMaxFrames)
+        return "--count must be from 1 to " + std::to_string(ImageSequenceScene::kMaxFrames);
     for (int i = 1; i <= s.count; ++i) {
-        char name[32];
-        snprintf(name, sizeof name, "/%.2i.jpg", i);
-        if (!isReadableFile(s.framesDir + name))
-            return "--frames: cannot read the picture " + s.framesDir + name;
+        const std::string name = ImageSequenceScene::frameFileName(s.framesDir.c_str(), i);
+        if (!isReadableFile(name))
+            return "--frames: cannot read the picture " + name;
     }
     return "";
 }

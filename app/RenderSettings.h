@@ -24,8 +24,6 @@ struct RenderSettings {
     static constexpr double kMaxFrames = 1e7;
     // The largest output side: the stage doubles it up to a power of two.
     static constexpr int kMaxSide = 4096;
-    // The sequence scene holds at most this many pictures.
-    static constexpr int kMaxSequenceCount = 64;
 
     // Frames written: from, from + 1/fps, ... up to to.
     int writtenFrames() const;
