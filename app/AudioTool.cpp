@@ -4,8 +4,11 @@
 #include <signal.h>
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "app/LevelFrame.h"
+#include "app/SpectrumLevel.h"
 #include "app/SpectrumMeter.h"
 #include "audio/AudioInput.h"
 #include "audio/ConsoleKeys.h"
@@ -52,7 +55,30 @@ bool escapeBefore(Uint32 deadline, bool& keysEnded)
     }
 }
 
-void showMeter()
+// The levels on their way to the show: the performer's mapping and the socket.
+struct LevelSending {
+    LevelSending(std::vector<LevelMappingRule> rules, OscInputSender::Destination destination)
+        : mapping(std::move(rules)), sender(std::move(destination))
+    {
+    }
+    LevelMapping mapping;
+    OscInputSender sender;
+    Uint32 lastUpdate = SDL_GetTicks() - kFrameMs;
+};
+
+void sendLevels(LevelSending& sending, SpectrumMeter& meter)
+{
+    const Uint32 now = SDL_GetTicks();
+    sending.mapping.update(spectrumLevel, double(now - sending.lastUpdate));
+    sending.lastUpdate = now;
+    std::vector<std::pair<int, int>> values;
+    for (int i = 0; i < sending.mapping.size(); ++i)
+        values.emplace_back(sending.mapping.rule(i).id, sending.mapping.value(i));
+    if (sending.sender.sendFrame(values, now))
+        meter.startOver();  // the failure line stands below the last meter
+}
+
+void showMeter(LevelSending* sending)
 {
     SpectrumMeter meter(stdout);
     console::KeyMode keys;
@@ -61,10 +87,15 @@ void showMeter()
     while (!sStopRequested) {
         // One frame of levels every 20 ms; all that uses the levels starts here.
         const LevelFrame frame = takeLevelFrame();
-        meter.draw(frame);
+        if (sending) {
+            sendLevels(*sending, meter);
+            meter.draw(frame, &sending->mapping, sending->sender.destinationName());
+        } else {
+            meter.draw(frame);
+        }
         next += kFrameMs;
         if (int(SDL_GetTicks() - next) > int(kFrameMs))
-            next = SDL_GetTicks();  // fell behind: no catching up in a burst
+            next = SDL_GetTicks() + kFrameMs;  // fell behind: a full period from now, no burst
         if (escapeBefore(next, keysEnded))
             return;
     }
@@ -93,10 +124,15 @@ int runAudioTool(const AudioToolOptions& options)
     }
     gAudioInput = new AudioInput(options.fromFile ? options.file.c_str() : nullptr);
     catchStopSignals();
-    if (options.once)
+    if (options.once) {
         printPeakAfterOneSecond();
-    else
-        showMeter();
+    } else if (options.send) {
+        LevelSending sending(options.mappings.empty() ? defaultLevelMappings() : options.mappings,
+                             options.destination);
+        showMeter(&sending);
+    } else {
+        showMeter(nullptr);
+    }
     delete gAudioInput;
     gAudioInput = nullptr;
     printf("\n");

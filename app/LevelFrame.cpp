@@ -1,7 +1,5 @@
 #include "app/LevelFrame.h"
 
-#include <cmath>
-
 #include "app/SpectrumLevel.h"
 #include "audio/SpectrumSampling.h"
 
@@ -12,7 +10,7 @@ float levelBandPosition(int band)
 
 double levelBandFrequency(int band)
 {
-    return std::pow(2.0, band + 2) * 44100.0 / 4096.0;
+    return spectrumLevelFrequency(levelBandPosition(band));
 }
 
 LevelFrame takeLevelFrame()

@@ -7,3 +7,6 @@
 // reads about 1. 0 while there is no audio input, and for what spectrumLog
 // refuses (a channel other than 0 and 1, a non-finite x).
 double spectrumLevel(int channel, float x);
+
+// The frequency in Hz that x stands for on that scale (bin 2^(10x + 1)).
+double spectrumLevelFrequency(float x);

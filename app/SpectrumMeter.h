@@ -1,11 +1,15 @@
 // SpectrumMeter: draws LevelFrames on a text console as one bar per band and
 // channel, redrawn in place (ANSI cursor movement), no line wider than 80
-// columns. Main thread.
+// columns. When levels are being sent to the show it adds, below the bands,
+// one line per mapping with its smoothed level and the value sent. Main
+// thread.
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 struct LevelFrame;
+class LevelMapping;
 
 class SpectrumMeter {
 public:
@@ -14,10 +18,16 @@ public:
     SpectrumMeter& operator=(const SpectrumMeter&) = delete;
 
     // The first call writes a heading and the bands; later calls overwrite
-    // the bands. The cursor stays below the last band.
-    void draw(const LevelFrame& frame);
+    // them. With `sent`, the mapping lines follow, headed by where they go.
+    // The cursor stays below the last line.
+    void draw(const LevelFrame& frame, const LevelMapping* sent = nullptr, const std::string& destination = "");
+    // Something else was printed below the meter: the next draw starts a new
+    // one under it instead of overwriting.
+    void startOver() { linesDrawn_ = 0; }
 
 private:
+    void drawMappings(const LevelMapping& sent, const std::string& destination);
+
     FILE* out_;
-    bool drawn_ = false;
+    int linesDrawn_ = 0;  // below the heading, 0 before the first draw
 };

@@ -3,7 +3,6 @@
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
 #include <portaudio.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <new>
 
 #include "audio/Sound.h"
+#include "audio/SoundFile.h"
 #include "audio/SoundChannel.h"
 #include "audio/SpectrumAnalyser.h"
 
@@ -209,39 +209,12 @@ SoundResult SoundSystem::createSound(const char* name, unsigned mode, const Soun
 
 SoundResult SoundSystem::decodeFile(const char* name, bool loop, Sound** sound)
 {
-    if (FILE* probe = fopen(name, "rb"))
-        fclose(probe);
-    else
-        return SOUND_ERR_FILE_NOT_FOUND;
-    SF_INFO format{};
-    SNDFILE* file = sf_open(name, SFM_READ, &format);
-    if (!file)
-        return SOUND_ERR_FORMAT;
-    if (format.channels < 1 || format.samplerate < 1) {
-        sf_close(file);
-        return SOUND_ERR_FORMAT;
-    }
-    // Only the first two channels are ever played; the rest are dropped while decoding.
-    const int kept = std::min(format.channels, 2);
-    Sound* made = new Sound(this, kept, format.samplerate, loop);
-    std::vector<float> block(size_t(kBlockFrames) * format.channels);
-    SoundResult result = SOUND_OK;
-    try {
-        sf_count_t got;
-        while ((got = sf_readf_float(file, block.data(), kBlockFrames)) > 0)
-            for (sf_count_t f = 0; f < got; ++f)
-                made->frames_.insert(made->frames_.end(), &block[f * format.channels],
-                                     &block[f * format.channels] + kept);
-        if (sf_error(file) != SF_ERR_NO_ERROR)
-            result = SOUND_ERR_FILE_READ;
-    } catch (const std::bad_alloc&) {
-        result = SOUND_ERR_MEMORY;
-    }
-    sf_close(file);
-    if (result != SOUND_OK) {
-        delete made;
+    DecodedSound decoded;
+    const SoundResult result = decodeSoundFile(name, decoded);
+    if (result != SOUND_OK)
         return result;
-    }
+    Sound* made = new Sound(this, decoded.channels, decoded.frequency, loop);
+    made->frames_ = std::move(decoded.frames);
     sounds_.push_back(made);
     *sound = made;
     return SOUND_OK;

@@ -11,6 +11,8 @@
 #include <cstdint>
 
 constexpr int kInputValueCount = 256;
+// The "/driftmeadow" value that stands for an input value of 1.
+constexpr int kInputFullScale = 32765;
 constexpr int kMidiChannels = 16;
 constexpr int kMidiKeys = 128;
 

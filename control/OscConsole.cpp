@@ -60,6 +60,12 @@ void reportReceiveLoopFailure(const char* what)
     fflush(stderr);
 }
 
+void reportSendFailure(const char* destination, const char* reason)
+{
+    fprintf(stderr, "Couldn't send OSC to %s: %s; sending goes on\n", destination, reason);
+    fflush(stderr);
+}
+
 void failOscPortUnavailable(unsigned port, const char* reason)
 {
     fprintf(stderr, "Couldn't listen for OSC on UDP port %u: %s\n", port, reason);

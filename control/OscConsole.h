@@ -34,6 +34,10 @@ void reportThreadNotCreated();
 // The receive loop itself failed (not a datagram); it is started again.
 void reportReceiveLoopFailure(const char* what);
 
+// Input values could not be sent to "HOST:PORT" (the reason is errno's
+// text): one line on standard error; the sender prints it once and goes on.
+void reportSendFailure(const char* destination, const char* reason);
+
 // The OSC port could not be had (another program holds it): one line on
 // standard error naming the port and the socket's reason, then SDL_Quit and
 // exit code 2.

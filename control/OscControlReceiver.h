@@ -14,6 +14,8 @@
 
 // The show's one control port, on every local interface.
 constexpr unsigned short kOscPort = 55550;
+// The address of the input value message: ID and value, both int32.
+constexpr const char* kInputAddress = "/driftmeadow";
 
 class OscControlReceiver : public osc::OscPacketListener {
 public:

@@ -4,6 +4,7 @@
 
 #include "control/ControlState.h"
 #include "control/OscConsole.h"
+#include "control/OscControlReceiver.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool applyInput(osc::int32 id, osc::int32 value)
     if (id < 0 || id >= kInputValueCount)
         return false;
     printInputStatus(id, value);
-    inputValue[id].store(scaled(value, 32765.0), kRelaxed);
+    inputValue[id].store(scaled(value, kInputFullScale), kRelaxed);
     return true;
 }
 
@@ -80,7 +81,7 @@ void dispatchOscMessage(const osc::ReceivedMessage& message)
         osc::ReceivedMessageArgumentStream args = message.ArgumentStream();
         osc::int32 a = 0, b = 0, c = 0;
         bool inRange = true;
-        if (strcmp(address, "/driftmeadow") == 0) {
+        if (strcmp(address, kInputAddress) == 0) {
             args >> a >> b >> osc::EndMessage;
             inRange = applyInput(a, b);
         } else if (strcmp(address, "/CTL") == 0) {

@@ -1,17 +1,11 @@
 // The off-screen stage against the real GL: its size, the begin/end pair, the
-// final pass (exact with input value 0 at 0, shaken by rand() otherwise) and
-// the two screen effects. The feedback pass's copy texture is process-wide, so
-// the test that sees it made is the first to call the pass.
+// final pass (exact without shake, shaken by rand() otherwise) and the two
+// screen effects.
 #include <gtest/gtest.h>
-
-#include <GL/glew.h>
 
 #include <array>
 #include <climits>
 #include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
@@ -20,47 +14,34 @@
 
 using namespace testing::internal;
 
-static std::unique_ptr<FboStage> makeStage(int w, int h)
-{
-    CaptureStdout();
-    auto stage = std::make_unique<FboStage>(w, h);
-    GetCapturedStdout();
-    return stage;
-}
+namespace {
 
-// Clears one rectangle of the bound framebuffer to an opaque grey or colour.
-static void fillRect(int x, int y, int w, int h, int r, int g = -1, int b = -1)
+// Clears one rectangle of the bound framebuffer to an opaque colour.
+void fillRect(int x, int y, int w, int h, Rgba c)
 {
     glEnable(GL_SCISSOR_TEST);
     glScissor(x, y, w, h);
-    glClearColor(r / 255.0f, (g < 0 ? r : g) / 255.0f, (b < 0 ? r : b) / 255.0f, 1.0f);
+    glClearColor(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
 }
 
-static void expectPixel(int x, int y, int r, int g, int b, int tolerance = 1)
-{
-    const Rgba p = readPixel(x, y);
-    EXPECT_NEAR(p.r, r, tolerance) << "at " << x << ", " << y;
-    EXPECT_NEAR(p.g, g, tolerance) << "at " << x << ", " << y;
-    EXPECT_NEAR(p.b, b, tolerance) << "at " << x << ", " << y;
-}
-
-static std::array<GLint, 4> getInts(GLenum what)
-{
-    std::array<GLint, 4> v{-1, -1, -1, -1};
-    glGetIntegerv(what, v.data());
-    return v;
-}
-static GLint getInt(GLenum what) { return getInts(what)[0]; }
-
 // The window as the show has it when a frame starts: its viewport, blending
-// over, depth test and culling on.
+// over, depth test and culling on. The feedback pass's first call makes the
+// copy texture that the process keeps: a narrow stage makes it before any
+// test runs, whatever their order.
 class FboStageTest : public testing::Test {
 protected:
-    void SetUp() override
+    static void SetUpTestSuite()
     {
         openTestWindow();
+        FboStage narrow(256, 256);
+        narrow.begin();
+        narrow.feedbackPass(0, 0, 0, 0, 0, 1, 0, -1, 0);
+        narrow.end();
+    }
+    void SetUp() override
+    {
         glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
         glViewport(0, 0, 800, 600);
         glEnable(GL_BLEND);
@@ -70,54 +51,41 @@ protected:
     }
 };
 
-TEST_F(FboStageTest, TheCopyTextureIsMadeOnceAndLaterStagesMapThroughItsRealHeight)
+}  // namespace
+
+TEST_F(FboStageTest, TheFeedbackPassMapsThroughTheCopyTexturesRealHeightAndLeavesTheStateAsFound)
 {
-    ASSERT_EQ(FboStage::copyTexture(), nullptr);
-    auto narrow = makeStage(256, 256);
-    narrow->begin();
-    narrow->feedbackPass(0, 0, 0, 0, 0, 1, 0, -1, 0);
-    narrow->end();
+    // The narrow stage made it 1024 x 512, where this one would have made it
+    // 1024 x 1024. The minimal pass adds the top-left quarter (in four
+    // colours, the rest black) stretched over the stage.
     const Texture* copy = FboStage::copyTexture();
-    ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->width, 1024);
-    EXPECT_EQ(copy->height, 512) << "a stage of 480 or fewer pixels across gets 1024 x 512";
-
-    // A wider stage, which would have made it 1024 x 1024: the minimal pass
-    // adds the top-left quarter (in four colours, the rest black) stretched.
-    auto stage = makeStage(512, 512);
-    stage->begin();
-    fillRect(0, 0, 512, 512, 0);
-    fillRect(0, 384, 128, 128, 64, 0, 0);
-    fillRect(128, 384, 128, 128, 0, 0, 64);
-    fillRect(0, 256, 128, 128, 0, 64, 0);
-    fillRect(128, 256, 128, 128, 64);
-    stage->feedbackPass(0, 0, 0, 0, 0, 1, 0, -1, 0);
-    expectPixel(384, 384, 0, 0, 64);
-    expectPixel(128, 128, 0, 64, 0);
-    expectPixel(384, 128, 64, 64, 64);
-    expectPixel(64, 448, 128, 0, 0);  // the quarter itself plus its own stretched corner
-    stage->end();
-    EXPECT_EQ(FboStage::copyTexture(), copy);
-}
-
-TEST_F(FboStageTest, AFullFeedbackPassLeavesMatricesStacksAndBlendingAsFound)
-{
-    auto stage = makeStage(512, 512);
+    ASSERT_TRUE(copy && copy->width == 1024 && copy->height == 512);
+    FboStage stage(512, 512);
     const auto matrices = currentMatrices();
-    const int modelview = modelviewDepth(), projection = projectionDepth(),
-              texture = getInt(GL_TEXTURE_STACK_DEPTH);
-    stage->begin();
+    const auto state = [] {
+        return std::vector<int>{glInt(GL_MODELVIEW_STACK_DEPTH), glInt(GL_PROJECTION_STACK_DEPTH),
+                                glInt(GL_TEXTURE_STACK_DEPTH), glInt(GL_MATRIX_MODE), glInt(GL_BLEND_SRC),
+                                glInt(GL_BLEND_DST)};
+    };
+    const std::vector<int> before = state();
+    stage.begin();
+    fillRect(0, 0, 512, 512, {0, 0, 0});
+    fillRect(0, 384, 128, 128, {64, 0, 0});
+    fillRect(128, 384, 128, 128, {0, 0, 64});
+    fillRect(0, 256, 128, 128, {0, 64, 0});
+    fillRect(128, 256, 128, 128, {64, 64, 64});
+    stage.feedbackPass(0, 0, 0, 0, 0, 1, 0, -1, 0);
+    expectPixel(384, 384, {0, 0, 64});
+    expectPixel(128, 128, {0, 64, 0});
+    expectPixel(384, 128, {64, 64, 64});
+    expectPixel(64, 448, {128, 0, 0});  // the quarter itself plus its own stretched corner
     for (int mode : {0, 1, 2, -1})
-        stage->feedbackPass(mode, 4, 3, 5, 0, 0.6f, 3, 2, 0.5f);
-    stage->end();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        stage.feedbackPass(mode, 4, 3, 5, 0, 0.6f, 3, 2, 0.5f);
+    stage.end();
+    EXPECT_EQ(FboStage::copyTexture(), copy);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_EQ(currentMatrices(), matrices);
-    EXPECT_EQ(modelviewDepth(), modelview);
-    EXPECT_EQ(projectionDepth(), projection);
-    EXPECT_EQ(getInt(GL_TEXTURE_STACK_DEPTH), texture);
-    EXPECT_EQ(getInt(GL_MATRIX_MODE), GL_MODELVIEW);
-    EXPECT_EQ(getInt(GL_BLEND_SRC), GL_SRC_ALPHA);
-    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(state(), before) << "stack depths, matrix mode, blend function";
 }
 
 TEST(FboStageSize, IsTheSmallestPowerOfTwoNotBelowTheWindowSizeAndZeroOutOfRange)
@@ -128,68 +96,47 @@ TEST(FboStageSize, IsTheSmallestPowerOfTwoNotBelowTheWindowSizeAndZeroOutOfRange
         EXPECT_EQ(FboStage::stageSize(n), size) << "for " << n;
 }
 
-TEST_F(FboStageTest, TheWindowSizeBroughtUpToPowersOfTwoIsPrintedAndBuilt)
+TEST_F(FboStageTest, ItIsTheWindowSizeUpToPowersOfTwoAndTakesTheDrawingBetweenBeginAndEnd)
 {
-    const std::array<int, 4> cases[] = {
-        {800, 600, 1024, 1024}, {640, 480, 1024, 512}, {512, 512, 512, 512}, {1025, 600, 2048, 1024}};
+    const std::array<int, 4> cases[] = {{800, 600, 1024, 1024}, {640, 480, 1024, 512}, {1025, 600, 2048, 1024}};
     for (const auto& [windowW, windowH, stageW, stageH] : cases) {
-        SCOPED_TRACE(std::to_string(windowW) + " x " + std::to_string(windowH));
         CaptureStdout();
         FboStage stage(windowW, windowH);
         const std::string w = std::to_string(stageW), h = std::to_string(stageH);
         EXPECT_EQ(GetCapturedStdout(), "FBO Requested size: " + w + ", " + h +
-                                           "\nSuccessfully created the frame buffer object (" + w + " x " +
-                                           h + ")\n");
-        EXPECT_NE(stage.getFbo()->getDepthBuffer(), 0u);
+                                           "\nSuccessfully created the frame buffer object (" + w + " x " + h + ")\n");
+        glViewport(3, 4, 500, 400);
+        stage.begin();
+        EXPECT_EQ(glInts(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, stageW, stageH}));
+        EXPECT_EQ(glInt(GL_FRAMEBUFFER_BINDING_EXT), GLint(stage.getFbo()->getFramebuffer()));
+        EXPECT_EQ(glInt(GL_DEPTH_BITS), 24);
+        glViewport(10, 10, 20, 20);  // as a scene may
+        stage.end();
+        EXPECT_EQ(glInts(GL_VIEWPORT), (std::array<GLint, 4>{3, 4, 500, 400}));
+        EXPECT_EQ(glInt(GL_FRAMEBUFFER_BINDING_EXT), 0);
     }
 }
 
-TEST_F(FboStageTest, EndGivesBackTheViewportOfBeforeBeginEvenWhenASceneChangedIt)
+TEST_F(FboStageTest, TheFinalPassShowsTheStageInWhiteExactlyWithoutShakeAndShakesByTheSquareOfItsAmount)
 {
-    auto stage = makeStage(640, 480);
-    glViewport(3, 4, 500, 400);
-    stage->begin();
-    EXPECT_EQ(getInts(GL_VIEWPORT), (std::array<GLint, 4>{0, 0, 1024, 512}));
-    EXPECT_EQ(getInt(GL_FRAMEBUFFER_BINDING_EXT), static_cast<GLint>(stage->getFbo()->getFramebuffer()));
-    glViewport(10, 10, 20, 20);
-    stage->end();
-    EXPECT_EQ(getInts(GL_VIEWPORT), (std::array<GLint, 4>{3, 4, 500, 400}));
-    EXPECT_EQ(getInt(GL_FRAMEBUFFER_BINDING_EXT), 0);
-}
-
-TEST_F(FboStageTest, WithInputValueZeroAtZeroTheWindowShowsTheStageExactlyInWhite)
-{
-    // 4 x 4 blocks of 256 x 256 stage pixels land on 200 x 150 blocks of the window.
-    auto stage = makeStage(800, 600);
-    auto colour = [](int i, int j) { return std::array<int, 3>{20 + 60 * i, 20 + 60 * j, 90 + 10 * (i + j)}; };
-    stage->begin();
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            fillRect(256 * i, 256 * j, 256, 256, colour(i, j)[0], colour(i, j)[1], colour(i, j)[2]);
-    stage->end();
-    glClearColor(1, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor4f(0.5f, 0.2f, 0.1f, 0.3f);  // the pass must draw in opaque white
-    stage->drawFinalPass(0.0f);
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            for (int x : {200 * i, 200 * i + 199})
-                for (int y : {150 * j, 150 * j + 149})
-                    expectPixel(x, y, colour(i, j)[0], colour(i, j)[1], colour(i, j)[2], 0);
-    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(stage->texture()))
-        << "the stage texture stays bound for the next frame";
-}
-
-TEST_F(FboStageTest, TheShakeIsTheSquareOfItsAmountWithFourRandDrawsForT1S1T0AndS0)
-{
-    // Red rises with s and green with t, one step per four texels.
-    auto stage = makeStage(800, 600);
+    // Red rises with s and green with t, one step per four texels; blue is a
+    // checkerboard of 256-texel blocks, whose edges fall between pixels 199
+    // and 200 across and 149 and 150 up.
+    FboStage stage(800, 600);
     std::vector<unsigned char> ramp;
     for (int y = 0; y < 1024; ++y)
         for (int x = 0; x < 1024; ++x)
-            ramp.insert(ramp.end(), {static_cast<unsigned char>(x / 4), static_cast<unsigned char>(y / 4), 0, 255});
-    glBindTexture(GL_TEXTURE_2D, stage->texture());
+            ramp.insert(ramp.end(), {GLubyte(x / 4), GLubyte(y / 4), GLubyte((x ^ y) & 256 ? 255 : 0), 255});
+    glBindTexture(GL_TEXTURE_2D, stage.texture());
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 1024, 1024, GL_RGBA, GL_UNSIGNED_BYTE, ramp.data());
+    glClearColor(1, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor4f(0.5f, 0.2f, 0.1f, 0.3f);  // the pass must draw in opaque white
+    stage.drawFinalPass(0.0f);
+    const int exact[][5] = {{0, 0, 0, 0, 0}, {199, 150, 63, 64, 255}, {200, 149, 64, 63, 255}, {799, 599, 255, 255, 0}};
+    for (const auto& e : exact)
+        expectPixel(e[0], e[1], {e[2], e[3], e[4]}, 0);
+    EXPECT_EQ(glInt(GL_TEXTURE_BINDING_2D), GLint(stage.texture())) << "the stage texture stays bound";
 
     const double p = 0.25;  // the square of the amount 0.5
     srand(7);
@@ -197,37 +144,27 @@ TEST_F(FboStageTest, TheShakeIsTheSquareOfItsAmountWithFourRandDrawsForT1S1T0And
     for (double& v : r)
         v = static_cast<double>(rand()) / RAND_MAX;
     srand(7);
-    stage->drawFinalPass(0.5f);
+    stage.drawFinalPass(0.5f);
     EXPECT_EQ(static_cast<double>(rand()) / RAND_MAX, r[4]) << "exactly four draws";
-    expectPixel(0, 0, static_cast<int>(r[3] * p * 256), static_cast<int>(r[2] * p * 256), 0, 2);
-    expectPixel(799, 599, static_cast<int>((1 - r[1] * p) * 256), static_cast<int>((1 - r[0] * p) * 256), 0, 2);
-}
-
-TEST(FboStageShake, AtShakeOneEveryEdgeStaysWithinTheImage)
-{
-    srand(99);
-    for (int i = 0; i < 2000; ++i) {
-        const FboStage::TexRect rect = FboStage::shakeRect(1.0f);
-        for (float v : {rect.s0, rect.t0, rect.s1, rect.t1})
-            ASSERT_TRUE(v >= 0.0f && v <= 1.0f) << v;
-    }
+    expectPixel(0, 0, {int(r[3] * p * 256), int(r[2] * p * 256), 0}, 2);
+    expectPixel(799, 599, {int((1 - r[1] * p) * 256), int((1 - r[0] * p) * 256), 0}, 2);
 }
 
 TEST_F(FboStageTest, InvertOverlayGivesTheNegativeAtOneAndAFlatGreyAtOneHalfAndKeepsAlpha)
 {
     const std::array<int, 3> cases[] = {{100, 0, 255}, {50, 128, 128}};  // percent, white, black
-    auto stage = makeStage(512, 512);
+    FboStage stage(512, 512);
     for (const auto& [percent, white, black] : cases) {
         SCOPED_TRACE(percent);
-        stage->begin();
-        fillRect(0, 0, 256, 512, 255);
-        fillRect(256, 0, 256, 512, 0);
-        stage->invertOverlay(percent / 100.0f);
+        stage.begin();
+        fillRect(0, 0, 256, 512, {255, 255, 255});
+        fillRect(256, 0, 256, 512, {0, 0, 0});
+        stage.invertOverlay(percent / 100.0f);
         for (int x : {10, 200, 300, 500}) {
             const int expected = x < 256 ? white : black;
-            expectPixel(x, 256, expected, expected, expected);
+            expectPixel(x, 256, {expected, expected, expected});
             EXPECT_EQ(readPixel(x, 256).a, 255) << "the stage stays opaque";
         }
-        stage->end();
+        stage.end();
     }
 }

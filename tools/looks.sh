@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
-# Makes the README's pictures with the offline renderer, at 400x300, from the
+# Makes the README's pictures. With the offline renderer, at 400x300, from the
 # recorded performance docs/performance.osc (oscdump's format: no input, then
 # input 2 at full from 10 s, then input 0 at a quarter from 20 s, which turns
 # the look fully grey while the shake stays small): the show's three looks
 # (docs/looks/house.png at 8 s, flower.png at 18 s, grey.png at 30 s), and the
 # two other scenes (docs/scenes/disc.png, opened, at 5.3 s, with the floor
-# picture; sequence.png at 3.05 s, from images/sequence). Needs no display.
+# picture; sequence.png at 3.05 s, from images/sequence). Then
+# docs/react.png: a screenshot of the running show steered by
+# driftmeadow-audio's default mapping while a 60 Hz tone plays, on a virtual
+# display, in a private network and on a PulseAudio of its own.
 # Usage: tools/looks.sh [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-R="${1:-build}/driftmeadow-render"
+BUILD=${1:-build}
 frames=$(mktemp -d)
 trap 'rm -rf "$frames"' EXIT
 mkdir -p docs/looks docs/scenes
 
-# picture FILE SECONDS [OPTIONS...]: the frame at that time into FILE.
+# picture FILE SECONDS [OPTIONS...]: the rendered frame at that time into FILE.
 picture() {
   local file=$1 at=$2
   shift 2
-  "$R" --osc docs/performance.osc --from "$at" --size 400x300 --out "$frames/$(basename "$file")" "$@" >/dev/null
+  "$BUILD/driftmeadow-render" --osc docs/performance.osc --from "$at" --size 400x300 \
+    --out "$frames/$(basename "$file")" "$@" >/dev/null
   cp "$frames/$(basename "$file")/00000.png" "$file"
   echo "$file"
 }
@@ -27,3 +31,39 @@ picture docs/looks/flower.png 18
 picture docs/looks/grey.png 30
 picture docs/scenes/disc.png 5.3 --scene disc
 picture docs/scenes/sequence.png 3.05 --scene sequence --frames images/sequence --count 10
+
+source tools/xvfb.sh
+start_virtual_display
+source tests/lib/e2e.sh
+
+# The window (800 x 600) at half size, to keep the files small.
+shot() { import -window root png:- | convert - -resize 50% "docs/$1.png"; echo "docs/$1.png"; }
+start_show() {
+  "$1" >/dev/null 2>&1 &
+  show=$!
+  for _ in $(seq 1 200); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"SDL - Driftmeadow v1.0"' && break
+    sleep 0.1
+  done
+}
+end_show() {
+  xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+  wait $show
+}
+
+react() {
+  source tests/lib/pulse.sh
+  start_private_pulse
+  sox -D -n -r 44100 -c 2 -b 16 "$PULSE_RUNTIME/60.wav" synth 30 sine 60 vol 0.5
+  start_show "$1"
+  sleep 2
+  "$2" --file "$PULSE_RUNTIME/60.wav" --send </dev/null >/dev/null &
+  local tool=$!
+  sleep 10
+  shot react
+  kill $tool
+  wait $tool
+  end_show
+}
+functions="$(declare -f shot start_show end_show react)"
+in_private_net bash -c "$functions; react \"\$@\"" _ "$BUILD/driftmeadow" "$BUILD/driftmeadow-audio"

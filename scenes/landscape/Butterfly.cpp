@@ -34,10 +34,11 @@ void Butterfly::draw(float t, float x0, float y0, float z0,
     const float theta = static_cast<float>((phase - 0.5) * t * 3.14159265);
     const float flap = static_cast<float>(std::sin((phase * 0.8 + 1.0) * t * 18.8495559) * 20.0 - 15.0);
     const float g = static_cast<float>(phase * 0.25 + 1.0);
-    const float px = static_cast<float>(std::sin(theta) * (rx * double(g)) + x0);
+    // The heading is held as a float; its sine and cosine are taken in double.
+    const float px = static_cast<float>(std::sin(double(theta)) * (rx * double(g)) + x0);
     const float py = static_cast<float>(
         std::cos((2.0 * phase - 1.0) * theta * 0.17) * ry * (phase * 0.1 + 1.0) + y0);
-    const float pz = static_cast<float>(std::cos(theta) * (rz * double(g)) + z0);
+    const float pz = static_cast<float>(std::cos(double(theta)) * (rz * double(g)) + z0);
     const float b = static_cast<float>(phase * 0.06 + 0.08);
 
     glPushMatrix();

@@ -26,12 +26,12 @@ float spow(float x)
 }
 
 // The three pose weights of a blend in -1..+1 and the weighted sum of a
-// joint's pose values, kept in single precision.
+// joint's pose values, computed and kept in single precision.
 struct PoseWeights {
     float wn, wm, wp;
     float mix(float atMinus, float atZero, float atPlus) const
     {
-        return static_cast<float>(double(wn) * atMinus + double(wm) * atZero + double(wp) * atPlus);
+        return wn * atMinus + wm * atZero + wp * atPlus;
     }
 };
 

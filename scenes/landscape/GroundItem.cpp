@@ -21,7 +21,7 @@ void GroundItem::drawPetals(float angleOffset, float size, bool shadowPass) cons
         // 17 rim points from the foot round to the foot: a rounded teardrop
         // whose far end lies at length along +y.
         for (int j = 0; j <= 16; ++j) {
-            const float a = static_cast<float>((j + 0.5) * 0.36959913529411764 - 1.570796325);
+            const double a = (j + 0.5) * 0.36959913529411764 - 1.570796325;
             const double q = std::pow((std::sin(a) + 1.0) * 0.5, 0.6);
             glVertex2f(static_cast<float>(std::cos(a) * 0.5 * width),
                        static_cast<float>(length * q));
@@ -47,7 +47,7 @@ void GroundItem::drawLeaf(float width, float height, bool shadowPass) const
     for (int j = 0; j < 20; ++j) {
         const double v = (j + 0.5) * 0.05;
         const double p = v < 0.5 ? v * 0.5 + 0.25 : (v - 0.5) * 0.5 + 0.75;
-        const float a = static_cast<float>((p - 0.5) * 6.2831853);
+        const double a = (p - 0.5) * 6.2831853;
         glVertex2f(static_cast<float>(std::cos(a) * 0.5 * width),
                    static_cast<float>((std::sin(a) + 1.0) * 0.5 * height));
     }

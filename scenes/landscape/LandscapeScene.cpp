@@ -31,6 +31,7 @@ double drawUnit()
 
 LandscapeScene::LandscapeScene()
 {
+    restSharedState();
     skyStops[0] = {0.7f, 0.7f, 0.8f, 0.0f};
     skyStops[1] = {0.8f, 0.85f, 1.0f, 0.5f};
     skyStops[2] = {1.0f, 0.98f, 0.2f, 1.0f};

@@ -4,8 +4,6 @@
 // main thread with the GL context current.
 #pragma once
 
-#include <GL/glew.h>
-
 #include "app/Scene.h"
 #include "scenes/landscape/ColourStop.h"
 
@@ -23,6 +21,10 @@ public:
     // Lays out the fixed random state (the generator is reseeded) and loads
     // the floor, the smoke and the six cloud bitmaps, printing one line each.
     // A picture that cannot be read ends the process in the image loader.
+    // The smoothed control and the compiled clouds are shared by every
+    // landscape scene (the show makes one); construction sets them back to
+    // rest, so a new scene starts from the house look and compiles its clouds
+    // on its first frame, as at start-up.
     LandscapeScene();
     ~LandscapeScene() override;
 
@@ -30,18 +32,13 @@ public:
     LandscapeScene& operator=(const LandscapeScene&) = delete;
 
     // Advances the smoothed control and draws one frame; time in seconds
-    // since the scene's entry began, level ignored.
+    // since the scene's entry began, level ignored. Gives the caller its GL
+    // attributes back as it found them; the modelview comes back as the identity.
     void render(float time, float level) override;
 
-    // The look in [-1, 1] that the smoothed control gives now.
-    static float morph();
-
-    // Shared state of every landscape scene (the show makes one), zero at
-    // program start: the smoothed contributions of input values 2 and 0, and
-    // one compiled display list per cloud (0 until the first frame compiles it).
-    static float sMorphRise;
-    static float sMorphFall;
-    static GLuint sCloudLists[6];
+    // Puts the smoothed control where holding input values 0 and 2 at these
+    // levels settles it, so that a measurement can start in a settled look.
+    static void settleControl(float input0, float input2);
 
     ColourStop skyStops[3];
     ColourStop groundStops[3];
@@ -53,6 +50,8 @@ public:
     Butterfly* butterflies[kButterflies];
 
 private:
+    static void restSharedState();
+    void drawSmoke(float t, float morph) const;
     // Reads the smoke texture back once and finds where it is not fully
     // transparent.
     void measureSmokeCover();

@@ -1,27 +1,26 @@
 #include "support/GlTestWindow.h"
 
-#include "app/AppWindow.h"
-
 #include <SDL.h>
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/AppWindow.h"
+
 void openTestWindow()
 {
-    static bool open = false;
-    if (open)
+    if (SDL_GetVideoSurface())
         return;
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-        fprintf(stderr, "test window: SDL_Init failed: %s\n", SDL_GetError());
-        exit(1);
-    }
-    requestShowGlAttributes();
-    if (!SDL_SetVideoMode(800, 600, 32, SDL_OPENGL)) {
-        fprintf(stderr, "test window: no GL video mode: %s\n", SDL_GetError());
+    // The attributes need SDL's video part started.
+    const bool video = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
+    if (video)
+        requestShowGlAttributes();
+    if (!video || !SDL_SetVideoMode(800, 600, 32, SDL_OPENGL)) {
+        fprintf(stderr, "test window: no GL window: %s\n", SDL_GetError());
         exit(1);
     }
     glewInit();
-    open = true;
 }
 
 Rgba readPixel(int x, int y)
@@ -32,18 +31,19 @@ Rgba readPixel(int x, int y)
     return {p[0], p[1], p[2], p[3]};
 }
 
-int modelviewDepth()
+void expectPixel(int x, int y, Rgba colour, int tolerance)
 {
-    GLint d = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &d);
-    return d;
+    const Rgba p = readPixel(x, y);
+    EXPECT_NEAR(p.r, colour.r, tolerance) << "red at " << x << ", " << y;
+    EXPECT_NEAR(p.g, colour.g, tolerance) << "green at " << x << ", " << y;
+    EXPECT_NEAR(p.b, colour.b, tolerance) << "blue at " << x << ", " << y;
 }
 
-int projectionDepth()
+std::array<GLint, 4> glInts(GLenum what)
 {
-    GLint d = 0;
-    glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &d);
-    return d;
+    std::array<GLint, 4> v{};
+    glGetIntegerv(what, v.data());
+    return v;
 }
 
 std::vector<float> currentMatrices()

@@ -1,0 +1,53 @@
+// OscInputSender: sends input values to a show's OSC port, each as one
+// "/driftmeadow" ID value message in a UDP datagram (oscpack), and keeps
+// every ID to at most 50 messages in any second. UDP has no connection: a
+// send that fails (nobody listening, no route) is reported once on standard
+// error, and sending simply goes on. The owner's thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class UdpSocket;
+
+class OscInputSender {
+public:
+    // Where to send: an IPv4 address in host byte order and a port.
+    struct Destination {
+        std::string name;  // as shown to the performer, "HOST:PORT"
+        unsigned long address = 0;
+        int port = 0;
+    };
+    // "[HOST:]PORT", or empty for 127.0.0.1:55550; HOST is an IPv4 address or
+    // a name, resolved here. False with a one-line reason when it is unsound.
+    static bool parseDestination(const std::string& text, Destination& out, std::string& error);
+
+    explicit OscInputSender(Destination destination);
+    ~OscInputSender();
+    OscInputSender(const OscInputSender&) = delete;
+    OscInputSender& operator=(const OscInputSender&) = delete;
+
+    const std::string& destinationName() const { return destination_.name; }
+
+    // One frame of (ID, value) pairs, IDs distinct, at `nowMs` (a monotonic
+    // millisecond clock). Held back whole when it would be the 51st frame
+    // within 1000 ms. Returns true when this call printed the failure line,
+    // so that a console display can start again below it.
+    bool sendFrame(const std::vector<std::pair<int, int>>& values, uint32_t nowMs);
+
+private:
+    bool mayStartFrame(uint32_t nowMs);
+    // Errno's text for the first failure; empty when all went out.
+    std::string sendAll(const std::vector<std::pair<int, int>>& values);
+
+    static constexpr int kFramesPerSecond = 50;
+    Destination destination_;
+    std::unique_ptr<UdpSocket> socket_;  // connected; null until that works
+    uint32_t frameTimes_[kFramesPerSecond] = {};  // start times of the last frames
+    int oldest_ = 0;                              // ring position of the oldest
+    bool ringFull_ = false;
+    bool failureReported_ = false;
+};
