@@ -73,8 +73,7 @@ int main(int argc, char** argv)
     for (const auto& look : looks) {
         inputValue[0].store(look.input0);
         inputValue[2].store(look.input2);
-        LandscapeScene::sMorphFall = -16.0f * look.input0;
-        LandscapeScene::sMorphRise = 20.0f * look.input2;
+        LandscapeScene::settleControl(look.input0, look.input2);
         std::vector<double> show, written, drawn;
         for (int r = 0; r < rounds; ++r) {
             show.push_back(msPerFrame(frames, [] { gApp->drawFrame(); }));
