@@ -8,9 +8,8 @@
 
 #include "app/AppErrors.h"
 #include "app/AppGlobals.h"
+#include "app/FrameSequence.h"
 #include "app/Platform.h"
-#include "gfx/RenderState.h"
-#include "control/ControlState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
 #include "gfx/FboStage.h"
@@ -69,9 +68,9 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
 
     fboStage_ = new FboStage(width, height);
 
-    // The show: the landscape from the first frame to 850 s.
+    // The show: the landscape from the first frame to its end.
     landscape_ = new LandscapeScene();
-    addTimelineEntry(landscape_, 0.0f, 850.0f);
+    addTimelineEntry(landscape_, 0.0f, kShowEnd);
 }
 
 // The receive thread ends first (quietly: the show's last console lines stay
@@ -145,20 +144,9 @@ int AppWindow::addGatedScene(Scene* scene, const std::atomic<float>* gate)
     return timeline_.addGatedScene(scene, gate);
 }
 
-void AppWindow::drawContent(float t)
-{
-    timeline_.drawScenes(t);
-    if (fadeActive(t))
-        drawScreenQuad(0, 0, 0, fadeAlpha(t));
-}
-
 void AppWindow::drawFrame()
 {
-    const float t = clock_.frameTime();
-    fboStage_->begin();
-    drawContent(t);
-    fboStage_->end();
-    fboStage_->drawFinalPass(readInput(0));
+    drawFrameSequence(timeline_, *fboStage_, clock_.frameTime());
     SDL_GL_SwapBuffers();
 }
 

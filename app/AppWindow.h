@@ -43,10 +43,6 @@ public:
     FboStage* fboStage() { return fboStage_; }
 
 private:
-    // What one frame draws before it reaches the window: the active scenes,
-    // then the fade to black.
-    void drawContent(float t);
-
     Timeline timeline_;
     SDL_Surface* screen_ = nullptr;
     FboStage* fboStage_ = nullptr;

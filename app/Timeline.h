@@ -53,6 +53,9 @@ private:
     float gateStart_[kCapacity];
 };
 
+// The show's length: the landscape draws from 0 s to this frame time.
+constexpr float kShowEnd = 850.0f;
+
 // Alpha of the black fade quad at frame time t: 0 before 420 s (no quad is
 // drawn then), rising to 1.0 at 430 s and staying there.
 bool fadeActive(float t);

@@ -42,6 +42,12 @@ void reportPacketError(const char* what)
     fflush(stdout);
 }
 
+void reportRecordingLineSkipped(const char* file, int line, const char* what)
+{
+    fprintf(stderr, "%s:%d: %s; line skipped\n", file, line, what);
+    fflush(stderr);
+}
+
 void reportThreadNotCreated()
 {
     fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());

@@ -1,6 +1,7 @@
 // The OSC subsystem's console lines, with their exact texts. Status and
-// message error lines go to standard output from the receive thread; the
-// socket and thread failures go to standard error. Every line is flushed at
+// message error lines go to standard output from whichever thread dispatches
+// (the receive thread, or the main thread replaying a recording); the socket,
+// thread and recording failures go to standard error. Every line is flushed at
 // once: status lines end in a carriage return, which no stream buffering
 // would ever flush, and a pipe or file is fully buffered.
 #pragma once
@@ -22,6 +23,10 @@ void reportPacketError(const char* what);
 
 // The text of the error line for an index outside its table.
 extern const char* const kArgumentOutOfRange;  // "argument out of range"
+
+// A line of a recorded performance that cannot be read back: on standard
+// error "<file>:<line>: <what>; line skipped\n". The replay goes on without it.
+void reportRecordingLineSkipped(const char* file, int line, const char* what);
 
 // "Unable to create thread: %s\n" on standard error with SDL's error text.
 void reportThreadNotCreated();

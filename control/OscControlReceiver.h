@@ -2,7 +2,7 @@
 // the thread that receives them, and turns each of the four messages into
 // ControlState values. The main thread constructs, starts, stops and
 // destroys it and calls the queries; the receive thread runs the packet and
-// message handlers (and only they write the ControlState).
+// message handlers (and only they write the ControlState while it runs).
 #pragma once
 
 #include <SDL.h>
@@ -53,8 +53,7 @@ public:
     int getLastNoteNumber() const;
 
 protected:
-    // One message, alone or out of a bundle: exact-match dispatch of the four
-    // addresses, argument checks, status line, stores.
+    // One message, alone or out of a bundle: handed to dispatchOscMessage.
     void ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName& remote) override;
 
 private:

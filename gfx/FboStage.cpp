@@ -38,9 +38,11 @@ FboStage::~FboStage()
     }
 }
 
-// State set: the viewport, at the stage's size until `end` pops it.
+// State set: the viewport, at the stage's size until `end` pops it, and the
+// draw framebuffer, until `end` binds the one found here again.
 void FboStage::begin()
 {
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &previousFramebuffer);
     glPushAttrib(GL_VIEWPORT_BIT);
     glViewport(0, 0, width, height);
     fbo->bind();
@@ -49,6 +51,8 @@ void FboStage::begin()
 void FboStage::end()
 {
     fbo->unbind();
+    if (previousFramebuffer != 0)
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, static_cast<GLuint>(previousFramebuffer));
     glPopAttrib();
 }
 

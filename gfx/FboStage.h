@@ -31,7 +31,8 @@ public:
     static int stageSize(int n);
 
     // A pair, not nested: between them drawing lands in the stage at the
-    // stage's viewport; `end` gives back the viewport that was before `begin`.
+    // stage's viewport; `end` gives back the viewport and the framebuffer
+    // that were before `begin` (the window's, or a renderer's own target).
     void begin();
     void end();
 
@@ -67,4 +68,5 @@ private:
     FrameBufferObject* fbo = nullptr;
     int width = 0;
     int height = 0;
+    GLint previousFramebuffer = 0;
 };

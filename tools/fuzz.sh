@@ -13,7 +13,7 @@ mkdir -p "$out/corpus" "$out/artifacts"
 cp -n fuzz/corpus/* "$out/corpus/"
 clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -I. -I/usr/include/oscpack \
   $(sdl-config --cflags) fuzz/osc_packet_fuzz.cpp \
-  control/OscControlReceiver.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp \
+  control/OscControlReceiver.cpp control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp \
   -loscpack $(sdl-config --libs) -o "$out/osc_packet_fuzz"
 "$out/osc_packet_fuzz" -max_total_time="$seconds" -timeout=2 -max_len=4200 -rss_limit_mb=1024 \
   -artifact_prefix="$out/artifacts/" -print_final_stats=1 "$out/corpus"

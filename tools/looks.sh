@@ -1,19 +1,40 @@
 #!/usr/bin/env bash
-# Takes screenshots of the running show at its three looks, steered through
-# its OSC port as a performer would, into docs/looks/ (house.png with no
-# input, flower.png with input 2 at full, grey.png with input 0 at a quarter,
-# which turns the look fully grey while the shake stays small), and
-# docs/react.png: the show steered by driftmeadow-audio's default mapping
-# while a 60 Hz tone plays, on a PulseAudio of its own.
-# Usage: tools/looks.sh [build dir]. Runs on a virtual display of its own and
-# in a private network.
+# Makes the README's pictures. With the offline renderer, at 400x300, from the
+# recorded performance docs/performance.osc (oscdump's format: no input, then
+# input 2 at full from 10 s, then input 0 at a quarter from 20 s, which turns
+# the look fully grey while the shake stays small): the show's three looks
+# (docs/looks/house.png at 8 s, flower.png at 18 s, grey.png at 30 s), and the
+# two other scenes (docs/scenes/disc.png, opened, at 5.3 s, with the floor
+# picture; sequence.png at 3.05 s, from images/sequence). Then
+# docs/react.png: a screenshot of the running show steered by
+# driftmeadow-audio's default mapping while a 60 Hz tone plays, on a virtual
+# display, in a private network and on a PulseAudio of its own.
+# Usage: tools/looks.sh [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
+frames=$(mktemp -d)
+trap 'rm -rf "$frames"' EXIT
+mkdir -p docs/looks docs/scenes
+
+# picture FILE SECONDS [OPTIONS...]: the rendered frame at that time into FILE.
+picture() {
+  local file=$1 at=$2
+  shift 2
+  "$BUILD/driftmeadow-render" --osc docs/performance.osc --from "$at" --size 400x300 \
+    --out "$frames/$(basename "$file")" "$@" >/dev/null
+  cp "$frames/$(basename "$file")/00000.png" "$file"
+  echo "$file"
+}
+picture docs/looks/house.png 8
+picture docs/looks/flower.png 18
+picture docs/looks/grey.png 30
+picture docs/scenes/disc.png 5.3 --scene disc
+picture docs/scenes/sequence.png 3.05 --scene sequence --frames images/sequence --count 10
+
 source tools/xvfb.sh
 start_virtual_display
 source tests/lib/e2e.sh
-mkdir -p docs/looks
 
 # The window (800 x 600) at half size, to keep the files small.
 shot() { import -window root png:- | convert - -resize 50% "docs/$1.png"; echo "docs/$1.png"; }
@@ -30,21 +51,6 @@ end_show() {
   wait $show
 }
 
-shots() {
-  start_show "$1"
-  send() { oscsend 127.0.0.1 55550 /driftmeadow ii "$1" "$2"; }
-  sleep 4
-  shot looks/house
-  send 2 32765
-  sleep 5
-  shot looks/flower
-  send 2 0
-  send 0 8191
-  sleep 10
-  shot looks/grey
-  end_show
-}
-
 react() {
   source tests/lib/pulse.sh
   start_private_pulse
@@ -59,6 +65,5 @@ react() {
   wait $tool
   end_show
 }
-functions="$(declare -f shot start_show end_show shots react)"
-in_private_net bash -c "$functions; shots \"\$@\"" _ "$BUILD/driftmeadow"
+functions="$(declare -f shot start_show end_show react)"
 in_private_net bash -c "$functions; react \"\$@\"" _ "$BUILD/driftmeadow" "$BUILD/driftmeadow-audio"

@@ -1,0 +1,119 @@
+// Recorded OSC input as liblo's oscdump writes it: every line oscdump prints
+// reads back into the message that was sent, a line that cannot be read is
+// reported with its number and left out, and the replay applies each message
+// through the live dispatch (same console lines) at its time after the first.
+#include <sstream>
+
+#include <osc/OscReceivedElements.h>
+
+#include "control/OscRecording.h"
+#include "support/OscTestPeer.h"
+
+using namespace testing::internal;
+
+namespace {
+
+const std::string T = "eec0816e.80000000 ";  // 4005593454.5 s
+
+struct OscRecordingTest : ::testing::Test {
+    OscRecordingTest() { resetControlState(); }
+    ~OscRecordingTest() override { resetControlState(); }
+};
+
+TEST_F(OscRecordingTest, EveryLineOscdumpPrintsReadsBackWithItsTypeTags)
+{
+    const struct {
+        std::string line, typeTags;
+    } cases[] = {
+        {T + "/driftmeadow ii 2 32765", "ii"},
+        {T + "/empty ", ""},
+        {T + "/x s \"hello world\"", "s"},
+        {T + "/x sS \"a\"b\" 'sym", "sS"},
+        {T + "/CTL iif 1 2 0.500000", "iif"},
+        {T + "/t TFNI #T #F Nil Infinitum", "TFNI"},
+        {T + "/h hdc 123456789012 3.250000 'A'", "hdc"},
+        {T + "/m m MIDI [0x01 0x02 0x03 0x04]", "m"},
+        {T + "/BEND ii -2147483648 2147483647", "ii"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        double seconds = 0;
+        std::vector<char> packet;
+        ASSERT_EQ(OscRecording::parseLine(c.line, seconds, packet), nullptr);
+        EXPECT_EQ(seconds, 4005593454.5);
+        const osc::ReceivedMessage m(osc::ReceivedPacket(packet.data(), packet.size()));
+        EXPECT_EQ(std::string(m.ArgumentCount() ? m.TypeTags() : ""), c.typeTags);
+    }
+    double seconds = 0;
+    std::vector<char> packet;
+    OscRecording::parseLine(T + "/driftmeadow ii 2 32765", seconds, packet);
+    EXPECT_EQ(std::string(packet.begin(), packet.end()), intMessage("/driftmeadow", {2, 32765}));
+}
+
+TEST_F(OscRecordingTest, ALineThatCannotBeReadSaysWhy)
+{
+    const struct {
+        std::string line, reason;
+    } cases[] = {
+        {"garbage", "no time tag"},
+        {"eec0816e.8g000000 /driftmeadow ii 2 3", "no time tag"},
+        {"eec0816e.80000000", "no address"},
+        {T + "driftmeadow ii 2 3", "does not begin with /"},
+        {T + "/driftmeadow ii 2", "fewer values than type tags"},
+        {T + "/driftmeadow ii 2 3 4", "more values than type tags"},
+        {T + "/driftmeadow ii 2 x", "not a 32-bit integer"},
+        {T + "/driftmeadow ii 2 2147483648", "not a 32-bit integer"},
+        {T + "/x s unquoted", "not a quoted string"},
+        {T + "/x b [3 byte blob]", "cannot be read back"},
+        {T + "/x s \"" + std::string(5000, 'a') + "\"", "longer than a datagram"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.substr(0, 60));
+        double seconds = 0;
+        std::vector<char> packet;
+        const char* reason = OscRecording::parseLine(c.line, seconds, packet);
+        ASSERT_NE(reason, nullptr);
+        EXPECT_NE(std::string(reason).find(c.reason), std::string::npos) << reason;
+    }
+}
+
+TEST_F(OscRecordingTest, TheReplayAppliesEachMessageAtItsTimeThroughTheLiveDispatch)
+{
+    std::istringstream text("eec0816e.00000000 /driftmeadow ii 2 32765\n"
+                            "\n"
+                            "eec0816e.00000000 driftmeadow ii 2 0\n"
+                            "eec0816e.80000000 /CTL ii 1 2\r\n"
+                            "eec0816f.00000000 /driftmeadow ii 0 8191\n"
+                            "eec0816e.40000000 /NOTE iii 1 60 100\n");
+    OscRecording recording;
+    CaptureStderr();
+    recording.read(text, "take1.osc");
+    EXPECT_EQ(GetCapturedStderr(), "take1.osc:3: the address does not begin with /; line skipped\n");
+    EXPECT_EQ(recording.messageCount(), 4u);
+
+    // Per step: the time applied up to, what the console shows, what is set.
+    const struct {
+        double until;
+        std::string console;
+        float input2, input0, noteVelocity;
+    } steps[] = {
+        {0.0, "inputValue:  ID: 2\tval: 32765                 \r", 1.0f, 0.0f, 0.0f},
+        {0.3, "NOTE: ch: 1\tnum: 60\tvel: 100        \r", 1.0f, 0.0f, 0.78740156f},
+        {0.99, "error while parsing message: /CTL: missing argument\n", 1.0f, 0.0f, 0.78740156f},
+        {1.0, "inputValue:  ID: 0\tval: 8191                 \r", 1.0f, 0.24999237f, 0.78740156f},
+        {5.0, "", 1.0f, 0.24999237f, 0.78740156f},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.until);
+        CaptureStdout();
+        recording.applyUntil(s.until);
+        EXPECT_EQ(GetCapturedStdout(), s.console);
+        EXPECT_EQ(inputValue[2], s.input2);
+        EXPECT_EQ(inputValue[0], s.input0);
+        EXPECT_EQ(noteVelocity[1 * 128 + 60], s.noteVelocity);
+    }
+    EXPECT_EQ(recording.appliedCount(), 4u);
+    EXPECT_FALSE(OscRecording().load("no/such/recording.osc"));
+}
+
+}  // namespace
