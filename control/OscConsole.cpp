@@ -42,6 +42,12 @@ void reportPacketError(const char* what)
     fflush(stdout);
 }
 
+std::string droppedLinesNotice(unsigned long long count)
+{
+    return "Console output fell behind: " + std::to_string(count) + (count == 1 ? " line" : " lines") +
+           " dropped\n";
+}
+
 void reportThreadNotCreated()
 {
     fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
