@@ -62,7 +62,7 @@ SDL_Surface* toTextureLayout(SDL_Surface* loaded)
 
 // What the checks made before decoding find out about a picture's bytes.
 struct Survey {
-    bool whole = false;              // reaches its end as its format defines it
+    bool sound = false;              // whole, with header fields its format defines
     uint64_t width = 0, height = 0;  // as its header claims
 };
 
@@ -72,8 +72,11 @@ struct Survey {
 // it), and the BMP loader takes a cut header's missing fields from whatever
 // memory holds. So before decoding, a JPEG must reach its end-of-image
 // marker, a PNG its IEND chunk, and a BMP must hold its headers and, when
-// uncompressed, all its rows. And each decoder allocates what the header
-// claims before it reads a pixel, so the claimed size is checked first too.
+// uncompressed, all its rows; and the BMP loader takes a depth, compression
+// or colour count that the format does not define as it comes (and crashes
+// on it later), so those must be ones the format defines. And each decoder
+// allocates what the header claims before it reads a pixel, so the claimed
+// size is checked first too.
 Survey surveyJpeg(const unsigned char* d, size_t n)
 {
     Survey s;
@@ -89,7 +92,7 @@ Survey surveyJpeg(const unsigned char* d, size_t n)
             break;
         const unsigned marker = d[i++];
         if (marker == 0xD9) {
-            s.whole = true;
+            s.sound = true;
             break;
         }
         if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
@@ -136,7 +139,7 @@ Survey surveyPng(const unsigned char* d, size_t n)
         if (length > n - i - 12)
             return s;
         if (std::memcmp(d + i + 4, "IEND", 4) == 0) {
-            s.whole = true;
+            s.sound = true;
             return s;
         }
         i += 12 + length;  // length, type, data, CRC
@@ -152,6 +155,20 @@ uint32_t littleEndian(const unsigned char* d, size_t at, int bytes)
     return v;
 }
 
+// The depths the BMP format defines for each compression: none, run-length
+// 8 and 4 bits, and bit fields.
+bool bmpDepthFits(uint32_t bitsPerPixel, uint32_t compression)
+{
+    switch (compression) {
+    case 0: return bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 16 ||
+                   bitsPerPixel == 24 || bitsPerPixel == 32;
+    case 1: return bitsPerPixel == 8;
+    case 2: return bitsPerPixel == 4;
+    case 3: return bitsPerPixel == 16 || bitsPerPixel == 32;
+    default: return false;
+    }
+}
+
 Survey surveyBmp(const unsigned char* d, size_t n)
 {
     Survey s;
@@ -162,7 +179,7 @@ Survey surveyBmp(const unsigned char* d, size_t n)
     if (infoSize < 12 || n < 14 + uint64_t(infoSize))
         return s;
     int64_t width, height;
-    uint32_t bitsPerPixel, compression = 0;
+    uint32_t bitsPerPixel, compression = 0, colours = 0;
     if (infoSize == 12) {  // the old OS/2 header
         width = int16_t(littleEndian(d, 18, 2));
         height = int16_t(littleEndian(d, 20, 2));
@@ -174,15 +191,18 @@ Survey surveyBmp(const unsigned char* d, size_t n)
         height = int32_t(littleEndian(d, 22, 4));
         bitsPerPixel = littleEndian(d, 28, 2);
         compression = littleEndian(d, 30, 4);
+        colours = infoSize >= 40 ? littleEndian(d, 46, 4) : 0;
     }
     s.width = uint64_t(width < 0 ? -width : width);
     s.height = uint64_t(height < 0 ? -height : height);
-    if (compression != 0 && compression != 3) {  // run-length data has no fixed size
-        s.whole = dataOffset <= n;
+    if (!bmpDepthFits(bitsPerPixel, compression) || (bitsPerPixel <= 8 && colours > (1u << bitsPerPixel)))
+        return s;
+    if (compression == 1 || compression == 2) {  // run-length data has no fixed size
+        s.sound = dataOffset <= n;
         return s;
     }
     const uint64_t rowBytes = (s.width * bitsPerPixel + 31) / 32 * 4;
-    s.whole = dataOffset + rowBytes * s.height <= n;
+    s.sound = dataOffset + rowBytes * s.height <= n;
     return s;
 }
 
@@ -238,7 +258,7 @@ SDL_Surface* decodePicture(const unsigned char* d, size_t n)
         s = surveyBmp(d, n);
         decode = IMG_LoadBMP_RW;
     }
-    if (!decode || !s.whole || s.width == 0 || s.height == 0 ||
+    if (!decode || !s.sound || s.width == 0 || s.height == 0 ||
         s.width * s.height > Image::kMaxPixels || n > size_t(INT32_MAX))
         return nullptr;
     SDL_RWops* source = SDL_RWFromConstMem(d, int(n));
