@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
-  liboscpack-dev libgtest-dev
+  liboscpack-dev libgtest-dev libcli11-dev
   xvfb xdotool x11-utils imagemagick liblo-tools
   clang libclang-rt-14-dev iproute2 util-linux procps
 )
