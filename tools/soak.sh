@@ -2,7 +2,7 @@
 # Soak run: the real show on a virtual display of its own, in a private
 # network, while osc_flood sends it about 4000 datagrams a second (a quarter
 # of them malformed) and turns its look every period (a thirtieth of the soak,
-# from 5 to 20 s): first a warm-up over every look, twice, and of at least
+# from 10 to 20 s): first a warm-up over every look, twice, and of at least
 # 120 s (the renderer's memory settles within the show's first minute or
 # two), then the soak proper for the given time (default 600 s). It reports
 # datagrams sent, valid messages applied (the show's status lines), error
@@ -18,7 +18,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 BUILD=$(realpath "${2:-build}")
-period=$((seconds / 30 < 5 ? 5 : seconds / 30 > 20 ? 20 : seconds / 30))
+period=$((seconds / 30 < 10 ? 10 : seconds / 30 > 20 ? 20 : seconds / 30))
 warmup=$((6 * period > 120 ? 6 * period : 120))
 out=$BUILD/soak
 rm -rf "$out"
@@ -103,7 +103,7 @@ dropped=$(awk '/^Console output fell behind: / { n += $5 } END { print n + 0 }' 
 # Resident memory: the floor (least sample) of a window, since the show holds
 # a passing buffer of about 1 MiB at some moments; right after the warm-up,
 # and at the end of the flood.
-window=$((seconds / 20 > 10 ? seconds / 20 : 10))
+window=$((seconds / 10 > 20 ? seconds / 10 : 20))
 floor() { awk -v from="$1" -v to="$2" '$1 >= from && $1 < to { if (!n++ || $2 < m) m = $2 } END { print m + 0 }' "$out/rss.log"; }
 last=$(tail -1 "$out/rss.log" | cut -d' ' -f1)
 warm=$(floor "$warmup" $((warmup + window)))
