@@ -6,11 +6,13 @@
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
 #include "app/Platform.h"
+#include "control/ConsoleOutput.h"
 
 int runShow()
 {
-    // Progress lines must reach a pipe or a file as they happen.
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Progress and OSC lines reach a pipe or a file as they happen, in the
+    // order printed, and a reader that stops reading never stalls the show.
+    ConsoleOutput::start();
 
     gApp = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);
 

@@ -1,11 +1,12 @@
 // OSC receive benchmark over loopback UDP. Bursts of "/driftmeadow" messages
 // go out at rising send rates, first to the show's own receiver (in this
-// process, its console lines read back through a pipe, each message counted
-// once its value is stored), then to liblo's oscdump receiving the same burst
-// (its lines read back through a pipe). For each rate it reports how many
-// messages were applied and the p50/p99 delay from send to stored value (to
-// printed line for oscdump), best of up to three tries; then the highest rate
-// each takes without loss and the ratio of the two.
+// process, with the show's console on standard output, read back through a
+// pipe), then to liblo's oscdump receiving the same burst (its lines read
+// back through a pipe). For each rate it reports how many messages were
+// applied and the p50/p99 delay from send to stored value (to printed line
+// for oscdump), best of up to three tries, and for the show how many status
+// lines its console showed and dropped; then the highest rate each takes
+// without loss and the ratio of the two.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -26,7 +27,9 @@
 #include <thread>
 #include <vector>
 
-#include "control/ControlState.h"
+#include <osc/OscReceivedElements.h>
+
+#include "control/ConsoleOutput.h"
 #include "control/OscControlReceiver.h"
 
 extern char** environ;
@@ -73,19 +76,21 @@ unsigned short freePort()
     return ntohs(a.sin_port);
 }
 
-// Reads a receiver's console lines from a pipe on its own thread and notes
-// when each burst message arrived.
-class LineCollector {
+// The burst index of a message, -2 for a readiness probe, -1 for anything else.
+int classify(int id, int value)
+{
+    if (id == kProbeId)
+        return -2;
+    if (id < 0 || id >= kIds || value < 1)
+        return -1;
+    return indexOf(id, value);
+}
+
+// When each burst message arrived, noted by the receiving side (the receive
+// thread, or a reader of oscdump's lines) and read by the measuring thread.
+class Arrivals {
 public:
-    // parse: the burst index of one line, or -1 (probes, anything else).
-    // arrived: runs for each burst line before its time is taken.
-    LineCollector(int fd, std::function<int(const char*)> parse, std::function<void(int)> arrived)
-        : fd_(fd), parse_(std::move(parse)), arrived_(std::move(arrived)), times_(kBurst)
-    {
-        reset();
-        thread_ = std::thread([this] { readLoop(); });
-    }
-    ~LineCollector() { thread_.join(); }  // ends when the pipe's writer closes
+    Arrivals() : times_(kBurst) { reset(); }
 
     void reset()
     {
@@ -93,9 +98,53 @@ public:
             t.store(-1);
         count_.store(0);
     }
+    void note(int i)
+    {
+        int64_t unset = -1;
+        if (i == -2)
+            probes_.fetch_add(1);
+        else if (i >= 0 && i < kBurst && times_[i].compare_exchange_strong(unset, nowNs()))
+            count_.fetch_add(1);
+    }
     int count() const { return count_.load(); }
     int probes() const { return probes_.load(); }
     int64_t time(int i) const { return times_[i].load(); }
+
+private:
+    std::vector<std::atomic<int64_t>> times_;
+    std::atomic<int> count_{0};
+    std::atomic<int> probes_{0};
+};
+
+// The show's receiver; each burst message is noted once its value is stored.
+class TimedReceiver : public OscControlReceiver {
+public:
+    TimedReceiver(unsigned short port, Arrivals& arrivals)
+        : OscControlReceiver(port, "127.0.0.1"), arrivals_(arrivals) {}
+
+protected:
+    void ProcessMessage(const osc::ReceivedMessage& m, const IpEndpointName& remote) override
+    {
+        OscControlReceiver::ProcessMessage(m, remote);
+        try {
+            osc::int32 id, value;
+            m.ArgumentStream() >> id >> value >> osc::EndMessage;
+            arrivals_.note(classify(id, value));
+        } catch (const osc::Exception&) {
+        }
+    }
+
+private:
+    Arrivals& arrivals_;
+};
+
+// Reads a receiver's console lines from a pipe on its own thread and hands
+// each to `line`. Ends when the pipe's last writer closes it.
+class LineReader {
+public:
+    LineReader(int fd, std::function<void(const std::string&)> line)
+        : fd_(fd), line_(std::move(line)), thread_([this] { readLoop(); }) {}
+    ~LineReader() { thread_.join(); }
 
 private:
     void readLoop()
@@ -109,53 +158,56 @@ private:
                     line += buf[k];
                     continue;
                 }
-                const int i = parse_(line.c_str());
-                if (i == -2)
-                    probes_.fetch_add(1);
-                else if (i >= 0 && i < kBurst && times_[i].load() < 0) {
-                    arrived_(i);
-                    times_[i].store(nowNs());
-                    count_.fetch_add(1);
-                }
+                line_(line);
                 line.clear();
             }
         }
     }
 
     int fd_;
-    std::function<int(const char*)> parse_;
-    std::function<void(int)> arrived_;
-    std::vector<std::atomic<int64_t>> times_;
-    std::atomic<int> count_{0};
-    std::atomic<int> probes_{0};
+    std::function<void(const std::string&)> line_;
     std::thread thread_;
 };
 
-int classify(int id, int value)
-{
-    if (id == kProbeId)
-        return -2;
-    if (id < 0 || id >= kIds || value < 1)
-        return -1;
-    return indexOf(id, value);
-}
-
-int parseStatusLine(const char* line)
+int parseStatusLine(const std::string& line)
 {
     int id, value;
-    return sscanf(line, "inputValue:  ID: %d\tval: %d", &id, &value) == 2 ? classify(id, value) : -1;
+    return sscanf(line.c_str(), "inputValue:  ID: %d\tval: %d", &id, &value) == 2 ? classify(id, value) : -1;
 }
 
-int parseOscdumpLine(const char* line)
+int parseOscdumpLine(const std::string& line)
 {
     int id, value;
-    return sscanf(line, "%*s /driftmeadow ii %d %d", &id, &value) == 2 ? classify(id, value) : -1;
+    return sscanf(line.c_str(), "%*s /driftmeadow ii %d %d", &id, &value) == 2 ? classify(id, value) : -1;
 }
+
+// What the show's console showed of the burst: its status lines, and the
+// lines its notices say were dropped. Marks printed by the benchmark tell
+// when the console has caught up.
+struct ConsoleCount {
+    std::atomic<int> shown{0};
+    std::atomic<long long> dropped{0};
+    std::atomic<int> mark{0};
+
+    void line(const std::string& text)
+    {
+        long long n;
+        int m;
+        if (parseStatusLine(text) >= 0)
+            shown.fetch_add(1);
+        else if (sscanf(text.c_str(), "Console output fell behind: %lld", &n) == 1)
+            dropped.fetch_add(n);
+        else if (sscanf(text.c_str(), "osc_bench mark %d", &m) == 1)
+            mark.store(m);
+    }
+};
 
 struct BurstResult {
     double rate;  // messages per second actually sent
     int applied;
     double p50us, p99us;
+    int shown = -1;  // console lines of the burst (the show only)
+    long long dropped = 0;
 };
 
 class Sender {
@@ -175,14 +227,14 @@ public:
         sendto(fd_, m.data(), m.size(), 0, reinterpret_cast<const sockaddr*>(&to_), sizeof to_);
     }
 
-    // Waits (at most 5 s) until the receiver prints a probe's line.
-    bool awaitReady(const LineCollector& c)
+    // Waits (at most 5 s) until the receiver takes a probe.
+    bool awaitReady(const Arrivals& a)
     {
-        for (int k = 0; k < 250 && c.probes() == 0; ++k) {
+        for (int k = 0; k < 250 && a.probes() == 0; ++k) {
             send(message(kProbeId, 1));
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        return c.probes() > 0;
+        return a.probes() > 0;
     }
 
     // Sends the burst at the given rate (0: unpaced) into sendTimes.
@@ -208,51 +260,53 @@ private:
     std::vector<std::string> burst_;
 };
 
-// One burst at one rate; the result holds what arrived in `c`.
-BurstResult runBurst(Sender& sender, LineCollector& c, double rate, std::vector<int64_t>& sendTimes)
+// One burst at one rate; the result holds what arrived in `a`. `settle`
+// runs once the burst is in and may add to the result.
+BurstResult runBurst(Sender& sender, Arrivals& a, double rate, std::vector<int64_t>& sendTimes,
+                     const std::function<void(BurstResult&)>& settle)
 {
-    c.reset();
+    a.reset();
     BurstResult r{};
     r.rate = sender.burst(rate, sendTimes);
     // Done when all arrived or nothing new came for 300 ms.
     int last = -1;
     auto quietSince = Clock::now();
-    while (c.count() < kBurst && Clock::now() - quietSince < std::chrono::milliseconds(300)) {
-        if (c.count() != last) {
-            last = c.count();
+    while (a.count() < kBurst && Clock::now() - quietSince < std::chrono::milliseconds(300)) {
+        if (a.count() != last) {
+            last = a.count();
             quietSince = Clock::now();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     std::vector<double> delays;
     for (int i = 0; i < kBurst; ++i)
-        if (c.time(i) >= 0)
-            delays.push_back((c.time(i) - sendTimes[i]) * 1e-3);
+        if (a.time(i) >= 0)
+            delays.push_back((a.time(i) - sendTimes[i]) * 1e-3);
     r.applied = static_cast<int>(delays.size());
     std::sort(delays.begin(), delays.end());
     if (!delays.empty()) {
         r.p50us = delays[delays.size() / 2];
         r.p99us = delays[std::min(delays.size() - 1, delays.size() * 99 / 100)];
     }
+    settle(r);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     return r;
 }
 
-// Runs every rate against one receiver whose lines arrive in `c`. The
+// Runs every rate against one receiver whose arrivals are noted in `a`. The
 // machine is shared, so a rate gets up to three tries and keeps the best:
 // the first without loss, else the one that lost least.
-std::vector<BurstResult> measure(unsigned short port, LineCollector& c, const std::function<void()>& betweenBursts)
+std::vector<BurstResult> measure(unsigned short port, Arrivals& a, const std::function<void(BurstResult&)>& settle)
 {
     Sender sender(port);
     std::vector<BurstResult> results;
-    if (!sender.awaitReady(c))
+    if (!sender.awaitReady(a))
         return results;
     std::vector<int64_t> sendTimes(kBurst);
     for (double rate : kRates) {
         BurstResult best{};
         for (int attempt = 0; attempt < 3 && best.applied < kBurst; ++attempt) {
-            betweenBursts();
-            const BurstResult r = runBurst(sender, c, rate, sendTimes);
+            const BurstResult r = runBurst(sender, a, rate, sendTimes, settle);
             if (r.applied > best.applied)
                 best = r;
         }
@@ -261,40 +315,43 @@ std::vector<BurstResult> measure(unsigned short port, LineCollector& c, const st
     return results;
 }
 
-// The show's receiver, its standard output (fd 1) turned into a pipe.
-std::vector<BurstResult> measureOwnReceiver()
+// The show's receiver, with the show's console on standard output (fd 1
+// turned into a pipe).
+std::vector<BurstResult> measureOwnReceiver(ConsoleOutput& console)
 {
     int p[2];
     if (pipe(p) != 0)
         return {};
     fflush(stdout);
+    console.drain(1000);
     const int savedOut = dup(1);
     dup2(p[1], 1);
     close(p[1]);
 
+    Arrivals arrivals;
     const unsigned short port = freePort();
-    auto* receiver = new OscControlReceiver(port, "127.0.0.1");
+    auto* receiver = new TimedReceiver(port, arrivals);
     std::vector<BurstResult> results;
     if (receiver->isBound()) {
         receiver->start(true);
-        // A line counts once its value is stored, which follows the line;
-        // the wait yields, so that on few cores the receive thread can run.
-        auto stored = [](int i) {
-            for (int tries = 0; tries < 100000; ++tries) {
-                if (std::lround(inputValue[idOf(i)].load(std::memory_order_relaxed) * 32765.0) >= valueOf(i))
-                    return;
-                std::this_thread::yield();
-            }
-        };
-        LineCollector c(p[0], parseStatusLine, stored);
-        results = measure(port, c, [] {
-            for (auto& v : inputValue)
-                v.store(0.0f);
+        ConsoleCount count;
+        LineReader reader(p[0], [&](const std::string& line) { count.line(line); });
+        // After each burst: the console has written all it took in, and the
+        // reader has read it, when a mark printed now comes back.
+        int mark = 0;
+        results = measure(port, arrivals, [&](BurstResult& r) {
+            console.drain(5000);
+            printf("osc_bench mark %d\n", ++mark);
+            for (int k = 0; k < 5000 && count.mark.load() != mark; ++k)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            r.shown = count.shown.exchange(0);
+            r.dropped = count.dropped.exchange(0);
         });
         receiver->stop();
         delete receiver;
         fflush(stdout);
-        dup2(savedOut, 1);  // the pipe's last writer goes: the collector ends
+        console.drain(1000);
+        dup2(savedOut, 1);  // the pipe's last writer goes: the reader ends
     } else {
         delete receiver;
         dup2(savedOut, 1);
@@ -323,8 +380,9 @@ std::vector<BurstResult> measureOscdump()
     close(p[1]);
     std::vector<BurstResult> results;
     if (failed == 0) {
-        LineCollector c(p[0], parseOscdumpLine, [](int) {});
-        results = measure(port, c, [] {});
+        Arrivals arrivals;
+        LineReader reader(p[0], [&](const std::string& line) { arrivals.note(parseOscdumpLine(line)); });
+        results = measure(port, arrivals, [](BurstResult&) {});
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
     }
@@ -351,7 +409,10 @@ double lossless(const std::vector<BurstResult>& rs)
 
 int main()
 {
-    const std::vector<BurstResult> own = measureOwnReceiver();
+    // The receiver prints its status lines as the show does, into the
+    // show's console.
+    ConsoleOutput& console = ConsoleOutput::start();
+    const std::vector<BurstResult> own = measureOwnReceiver(console);
     const std::vector<BurstResult> dump = measureOscdump();
     if (own.size() != std::size(kRates) || dump.size() != std::size(kRates)) {
         fprintf(stderr, "osc_bench: a receiver did not come up (driftmeadow %zu, oscdump %zu bursts)\n",
@@ -359,13 +420,13 @@ int main()
         return 1;
     }
     printf("Bursts of %d \"/driftmeadow\" messages over loopback UDP, delay from send to stored value\n"
-           "(driftmeadow) or printed line (oscdump):\n\n", kBurst);
-    printf("%-9s | %-10s %8s %9s %9s | %-10s %8s %9s %9s\n", "target/s", "sent/s", "applied", "p50 us", "p99 us",
-           "sent/s", "received", "p50 us", "p99 us");
+           "(driftmeadow) or printed line (oscdump); the show's console lines shown and dropped:\n\n", kBurst);
+    printf("%-9s | %-10s %8s %9s %9s %7s %7s | %-10s %8s %9s %9s\n", "target/s", "sent/s", "applied", "p50 us",
+           "p99 us", "shown", "dropped", "sent/s", "received", "p50 us", "p99 us");
     for (size_t k = 0; k < own.size(); ++k)
-        printf("%-9s | %-10.0f %8d %9.1f %9.1f | %-10.0f %8d %9.1f %9.1f\n", rateText(kRates[k]).c_str(),
-               own[k].rate, own[k].applied, own[k].p50us, own[k].p99us, dump[k].rate, dump[k].applied,
-               dump[k].p50us, dump[k].p99us);
+        printf("%-9s | %-10.0f %8d %9.1f %9.1f %7d %7lld | %-10.0f %8d %9.1f %9.1f\n", rateText(kRates[k]).c_str(),
+               own[k].rate, own[k].applied, own[k].p50us, own[k].p99us, own[k].shown, own[k].dropped,
+               dump[k].rate, dump[k].applied, dump[k].p50us, dump[k].p99us);
     const double a = lossless(own), b = lossless(dump);
     printf("\nHighest rate without loss: driftmeadow %.0f/s, oscdump %.0f/s; ratio driftmeadow/oscdump %.2f\n", a, b,
            b > 0 ? a / b : 0.0);

@@ -48,6 +48,12 @@ void reportRecordingLineSkipped(const char* file, int line, const char* what)
     fflush(stderr);
 }
 
+std::string droppedLinesNotice(unsigned long long count)
+{
+    return "Console output fell behind: " + std::to_string(count) + (count == 1 ? " line" : " lines") +
+           " dropped\n";
+}
+
 void reportThreadNotCreated()
 {
     fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());

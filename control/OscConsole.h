@@ -3,8 +3,11 @@
 // (the receive thread, or the main thread replaying a recording); the socket,
 // thread and recording failures go to standard error. Every line is flushed at
 // once: status lines end in a carriage return, which no stream buffering
-// would ever flush, and a pipe or file is fully buffered.
+// would ever flush, and a pipe or file is fully buffered. (In the show,
+// standard output is a ConsoleOutput, so a flush never waits for the reader.)
 #pragma once
+
+#include <string>
 
 // Status lines, printed after a message's checks and before its stores. Each
 // ends in blanks and a carriage return so the next one overwrites it.
@@ -27,6 +30,11 @@ extern const char* const kArgumentOutOfRange;  // "argument out of range"
 // A line of a recorded performance that cannot be read back: on standard
 // error "<file>:<line>: <what>; line skipped\n". The replay goes on without it.
 void reportRecordingLineSkipped(const char* file, int line, const char* what);
+
+// The line that stands for console lines dropped because standard output
+// was not read in time: "Console output fell behind: <n> lines dropped\n"
+// ("1 line dropped" for one).
+std::string droppedLinesNotice(unsigned long long count);
 
 // "Unable to create thread: %s\n" on standard error with SDL's error text.
 void reportThreadNotCreated();

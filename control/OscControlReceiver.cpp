@@ -1,6 +1,12 @@
 #include "control/OscControlReceiver.h"
 
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include <ip/IpEndpointName.h>
@@ -14,6 +20,44 @@
 namespace {
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
+
+// The socket's receive buffer: room for some ten thousand small datagrams
+// (each takes about 800 bytes of it), so that a burst sent faster than the
+// loop takes it, or a moment in which the thread does not run, loses
+// nothing. The system caps it at net.core.rmem_max.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+
+// oscpack offers no way to reach its socket. A UDP port of one address
+// belongs to one socket, so the socket is found among this process's open
+// descriptors by the port it is bound to; when that is not exactly one
+// socket (port 0, or the same port bound on several addresses), the buffer
+// is left as the system made it.
+void enlargeReceiveBuffer(unsigned short port)
+{
+    if (port == 0)
+        return;
+    DIR* fds = opendir("/proc/self/fd");
+    if (!fds)
+        return;
+    int found = -1, matches = 0;
+    while (const dirent* e = readdir(fds)) {
+        const int fd = atoi(e->d_name);
+        int type = 0;
+        socklen_t typeSize = sizeof type;
+        sockaddr_in local{};
+        socklen_t localSize = sizeof local;
+        if (e->d_name[0] != '.' &&
+            getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &typeSize) == 0 && type == SOCK_DGRAM &&
+            getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) == 0 &&
+            local.sin_family == AF_INET && ntohs(local.sin_port) == port) {
+            found = fd;
+            ++matches;
+        }
+    }
+    closedir(fds);
+    if (matches == 1)
+        setsockopt(found, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
+}
 
 // oscpack ends its error texts with a line feed; the console line adds its own.
 std::string withoutLineEnd(const char* text)
@@ -32,6 +76,7 @@ OscControlReceiver::OscControlReceiver(unsigned short port, const char* address)
         const IpEndpointName local = address ? IpEndpointName(address, port)
                                              : IpEndpointName(IpEndpointName::ANY_ADDRESS, port);
         socket_ = new UdpListeningReceiveSocket(local, this);
+        enlargeReceiveBuffer(port);
     } catch (const std::exception& e) {
         bindError_ = withoutLineEnd(e.what());
     }

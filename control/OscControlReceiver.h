@@ -19,7 +19,8 @@ constexpr const char* kInputAddress = "/driftmeadow";
 
 class OscControlReceiver : public osc::OscPacketListener {
 public:
-    // Binds the UDP socket (a null address means every local interface); does
+    // Binds the UDP socket (a null address means every local interface), with
+    // a receive buffer that holds a burst of some ten thousand messages; does
     // not start receiving. When the port cannot be had, isBound() is false
     // and bindError() says why; no exception leaves the constructor.
     OscControlReceiver(unsigned short port, const char* address);

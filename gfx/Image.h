@@ -12,6 +12,7 @@
 
 #include <SDL.h>
 
+#include <cstddef>
 #include <cstdint>
 
 class Image {
@@ -32,11 +33,26 @@ public:
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
-    // Reads the file with IMG_Load and prints its load line. With width and
-    // height both positive and unlike the file's, the picture is stretched
-    // (nearest neighbour) to that size. A file that is missing, unreadable,
-    // truncated or corrupt ends the process with exit code 1.
+    // The largest picture file that is read, and the most pixels a picture's
+    // header may claim (checked before anything is decoded): a 24-megapixel
+    // photograph is well inside both, and a 32-bit BMP of kMaxPixels fits in
+    // kMaxFileBytes.
+    static constexpr std::uint64_t kMaxFileBytes = 128u << 20;
+    static constexpr std::uint64_t kMaxPixels = 32000000;
+
+    // Reads the file (a regular file only) and decodes it as loadBytes does.
+    // A file that is missing, not a regular file, too large, of another kind
+    // than JPEG, PNG or BMP, truncated, corrupt or claiming too many pixels
+    // ends the process with the load report and exit code 1.
     void load(const char* fileName, int width, int height);
+
+    // Decodes a picture file's whole content (JPEG, PNG or BMP, told by its
+    // first bytes) and prints its load line under fileName. With width and
+    // height both positive and unlike the picture's, it is stretched
+    // (nearest neighbour) to that size. False, with nothing printed and no
+    // surface, when the bytes are refused.
+    bool loadBytes(const unsigned char* data, std::size_t size, const char* fileName, int width,
+                   int height);
 
     bool hasAlpha() const;
     int width() const;

@@ -1,10 +1,15 @@
 // Image: the load line, pixels kept as the loader laid them out (or converted
-// when they are neither 3 nor 4 bytes), and clean failure on bad files.
+// when they are neither 3 nor 4 bytes), and clean failure on bad files of
+// any kind, damaged or hostile.
 #include "gfx/Image.h"
 #include "support/PictureFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -76,6 +81,9 @@ TEST(ImageLoad, PrintsOneLineWithTheResizeAndAlphaPieces)
         {"PNG with alpha already at size",
          convertPixels("PNG32:at256.png", 256, 256, 4, pattern(256, 256, 4)), 256, 256,
          ", has Alpha, 32 bpp", 256, 256},
+        {"a 24-megapixel photograph",
+         convertPixels("photo.jpg", 64, 48, 3, pattern(64, 48, 3), "-sample 6000x4000!"), 512, 512,
+         ", resize: 6000x4000->512x512, 24 bpp", 512, 512},
         {"a whole progressive JPEG with a comment and bytes after its end",
          edited(convertPixels("progressive.jpg", 64, 48, 3, pattern(64, 48, 3),
                               "-interlace JPEG -set comment hello"),
@@ -184,9 +192,30 @@ TEST(ImageFailures, AFileThatCannotBeReadWholeEndsTheProcessWithTheLoadReport)
             b.at(size_t(at - b.begin()) + past) ^= 0xFF;
         });
     };
+    // A file system entry made by `make` at a path in the picture folder.
+    const auto entry = [](const char* name, int (*make)(const char* path)) {
+        const std::string path = pictureDir() + "/" + name;
+        make(path.c_str());
+        return path;
+    };
     std::vector<Row> rows = {
         {"missing", pictureDir() + "/none.png"},
         {"a directory", pictureDir()},
+        {"a FIFO", entry("fifo.png", [](const char* p) { return mkfifo(p, 0600); })},
+        {"a link to /dev/zero", entry("zero.jpg", [](const char* p) { return symlink("/dev/zero", p); })},
+        {"a sparse file of 1 TiB", entry("huge.bmp", [](const char* p) {
+             return close(open(p, O_CREAT | O_WRONLY, 0600)) | truncate(p, off_t(1) << 40);
+         })},
+        {"an XPM cut in its pixel rows named .jpg",
+         edited(convertPixels("whole.xpm", 4, 2, 3, pattern(4, 2, 3)), "xpm.jpg", [](Bytes& b) {
+             const std::string rows = "/* pixels */";
+             b.erase(std::search(b.begin(), b.end(), rows.begin(), rows.end()) + 16, b.end());
+         })},
+        {"a whole GIF", convertPixels("whole.gif", 4, 2, 3, pattern(4, 2, 3))},
+        {"a JPEG whose header claims 16000 x 40000", edited(f.jpeg, "claims.jpg", [](Bytes& b) {
+             const Bytes frame = {0xFF, 0xC0}, size = {0x9C, 0x40, 0x3E, 0x80};  // height, width
+             std::copy(size.begin(), size.end(), std::search(b.begin(), b.end(), frame.begin(), frame.end()) + 5);
+         })},
         {"empty", writeFile("empty.jpg", {})},
         {"text named .png", writeFile("text.png", {'h', 'e', 'l', 'l', 'o', '\n'})},
         {"JPEG with a broken Huffman table", flipped(f.jpeg, "huffman.jpg", {0xFF, 0xC4}, 4)},

@@ -1,19 +1,49 @@
 #!/usr/bin/env bash
-# Builds the OSC packet fuzz target with clang (libFuzzer and AddressSanitizer)
-# and runs it for the given number of seconds (default 600) on a working copy
-# of the seed corpus. A crash, an out-of-bounds access, or an input that keeps
-# the packet path busy for more than 2 s ends it with a non-zero code and
-# leaves the input in the output folder.
-#   bash tools/fuzz.sh [seconds] [output folder, default build-fuzz]
+# Builds a fuzz target with clang (libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs it for the given number of seconds
+# (default 600) on a working copy of its seed corpus (fuzz/corpus/<target>),
+# after replaying every input kept in fuzz/regressions/<target> (inputs that
+# once found a fault). A crash, a sanitizer report, or an input that keeps
+# the target busy for longer than its time limit ends it with a non-zero
+# code and leaves the input in the output folder's artifacts.
+#   bash tools/fuzz.sh [seconds] [output folder, default build-fuzz/<target>] [target]
+# Targets: osc_packet (the default: one OSC datagram through the receiver's
+# packet path), osc_recording (an oscdump recording read and applied),
+# picture_load (one picture file's bytes through the image load),
+# sound_file (one sound file's bytes through the sound layer's decoding).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
-out=$(realpath -m "${2:-build-fuzz}")
+target=${3:-osc_packet}
+out=$(realpath -m "${2:-build-fuzz/$target}")
+osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp)
+case $target in
+  osc_packet)
+    sources=(control/OscControlReceiver.cpp "${osc[@]}")
+    libs=(-loscpack $(sdl-config --libs))
+    limits=(-timeout=2 -max_len=4200 -rss_limit_mb=1024) ;;
+  osc_recording)
+    sources=(control/OscRecording.cpp "${osc[@]}")
+    libs=(-loscpack $(sdl-config --libs))
+    limits=(-timeout=2 -max_len=8192 -rss_limit_mb=1024) ;;
+  picture_load)
+    # Decoding may take a picture of the largest size allowed.
+    sources=(gfx/Image.cpp gfx/ImageErrors.cpp gfx/FatalExit.cpp)
+    libs=(-lSDL_image $(sdl-config --libs))
+    limits=(-timeout=10 -max_len=16384 -rss_limit_mb=2048) ;;
+  sound_file)
+    sources=(audio/SoundFile.cpp)
+    libs=(-lsndfile)
+    limits=(-timeout=5 -max_len=16384 -rss_limit_mb=2048) ;;
+  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file)" >&2; exit 2 ;;
+esac
 mkdir -p "$out/corpus" "$out/artifacts"
-cp -n fuzz/corpus/* "$out/corpus/"
-clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address -I. -I/usr/include/oscpack \
-  $(sdl-config --cflags) fuzz/osc_packet_fuzz.cpp \
-  control/OscControlReceiver.cpp control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp \
-  -loscpack $(sdl-config --libs) -o "$out/osc_packet_fuzz"
-"$out/osc_packet_fuzz" -max_total_time="$seconds" -timeout=2 -max_len=4200 -rss_limit_mb=1024 \
+cp -n "fuzz/corpus/$target"/* "$out/corpus/"
+clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+  -I. -I/usr/include/oscpack $(sdl-config --cflags) \
+  "fuzz/${target}_fuzz.cpp" "${sources[@]}" "${libs[@]}" -o "$out/${target}_fuzz"
+if compgen -G "fuzz/regressions/$target/*" >/dev/null; then
+  "$out/${target}_fuzz" "${limits[@]}" fuzz/regressions/"$target"/*
+fi
+"$out/${target}_fuzz" -max_total_time="$seconds" "${limits[@]}" \
   -artifact_prefix="$out/artifacts/" -print_final_stats=1 "$out/corpus"

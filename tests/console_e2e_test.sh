@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# The console never stalls control. With standard output a pipe that is never
+# read, or one whose reader has gone, a flood of status lines does not keep
+# the show from applying input 2 (its sky turns yellow), Escape still ends it
+# with 0 within a second and the port is free afterwards. With a reader that
+# pauses and resumes, the lines the console could not take are replaced by
+# one line saying how many were dropped; all the others arrive whole and in
+# order, the start-up lines first.
+set -uo pipefail
+BIN=${1:?path of the driftmeadow binary}
+source "$(dirname "$0")/lib/e2e.sh"
+own_display
+work=$(mktemp -d)
+trap 'rm -rf "$work"; kill $XVFB_PID 2>/dev/null' EXIT
+
+# 12000 status lines (input 5 set to 1..12000, about 530 KB: more than a
+# pipe and the console's queue hold), 50 us apart as oscsendfile replays them.
+N=12000
+awk -v n=$N 'BEGIN { for (i = 1; i <= n; i++) printf "00000001.%08x /driftmeadow ii 5 %d\n", i * 214748, i }' \
+  >"$work/flood.txt"
+
+run() {
+  bin=$1 work=$2 N=$3 mode=$4
+  send() { oscsend 127.0.0.1 55550 /driftmeadow ii "$1" "$2"; }
+  mkfifo "$work/console"
+  case $mode in
+    unread) exec 3<>"$work/console" ;;  # held open, never read
+    closed) head -c 1 "$work/console" >/dev/null & reader=$! ;;
+    paused) cat "$work/console" >"$work/out" & reader=$! ;;
+  esac
+  "$bin" >"$work/console" 2>"$work/err" &
+  show=$!
+  for _ in $(seq 1 200); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"SDL - Driftmeadow v1.0"' && break
+    sleep 0.1
+  done
+  case $mode in
+    closed) for _ in $(seq 1 100); do kill -0 $reader 2>/dev/null || break; sleep 0.1; done ;;
+    paused)
+      for _ in $(seq 1 200); do grep -q 'cloud06.bmp' "$work/out" && break; sleep 0.1; done
+      kill -STOP $reader ;;
+  esac
+  oscsendfile 127.0.0.1 55550 "$work/flood.txt"
+  send 2 32765
+  # Input 2, sent after the flood, turns the sky yellow (polled for at most 40 s).
+  local yellow=0 end=$((SECONDS + 40))
+  while [ $SECONDS -lt $end ]; do
+    import -window root "$work/shot.png" 2>/dev/null
+    yellow=$(convert "$work/shot.png" -crop 800x120+0+0 +repage -format %c histogram:info:- |
+      grep -F '(255,250,51)' | awk '{ n += $1 } END { print n + 0 }')
+    [ "$yellow" -gt 2000 ] && break
+    sleep 0.5
+  done
+  [ "$yellow" -gt 2000 ] || { echo "FAIL ($mode): input 2 was not applied after the flood"; kill -9 $show; return 1; }
+  if [ "$mode" = paused ]; then
+    kill -CONT $reader
+    # Once the console has caught up it says what it dropped.
+    for _ in $(seq 1 100); do grep -q 'Console output fell behind' "$work/out" && break; sleep 0.1; done
+    for v in 1 2 3; do send 7 $v; done
+    for _ in $(seq 1 100); do grep -q $'ID: 7\tval: 3 ' "$work/out" && break; sleep 0.1; done
+  fi
+  xdotool key Escape
+  for _ in $(seq 1 10); do kill -0 $show 2>/dev/null || break; sleep 0.1; done
+  kill -0 $show 2>/dev/null && { echo "FAIL ($mode): Escape did not end the show within a second"; kill -9 $show; return 1; }
+  wait $show
+  rc=$?
+  [ $rc -eq 0 ] || { echo "FAIL ($mode): exit code $rc, expected 0 ($(cat "$work/err"))"; return 1; }
+  oscdump -L 55550 >"$work/dump" 2>&1 &
+  for _ in $(seq 1 50); do send 1 1; grep -q /driftmeadow "$work/dump" && break; sleep 0.1; done
+  kill $!
+  grep -q /driftmeadow "$work/dump" || { echo "FAIL ($mode): port 55550 not free after the exit"; return 1; }
+  exec 3>&-
+  [ "$mode" = paused ] && wait $reader
+  return 0
+}
+
+for mode in unread closed paused; do
+  rm -f "$work/console"
+  in_private_net bash -c "$(declare -f run); run \"\$@\"" _ "$BIN" "$work" $N $mode ||
+    fail "standard output $mode"
+  echo "ok: with standard output $mode, input 2 is applied after a flood and Escape exits with 0 within a second"
+done
+
+# The paused reader's copy: the start-up lines, then input 5 from 1 to k, one
+# line for the N - k + 1 lines dropped (the rest of the flood and input 2),
+# and input 7 from 1 to 3.
+first=$(grep -abo inputValue "$work/out" | head -1 | cut -d: -f1)
+head -c "${first:-0}" "$work/out" | tail -1 | grep -qx 'Image: Loaded file "images/cloudz/cloud06.bmp", 24 bpp' ||
+  fail "paused reader: the start-up lines do not all come before the first status line"
+tail -c +$((first + 1)) "$work/out" >"$work/got"
+k=$(tr '\r' '\n' <"$work/got" | grep -c $'^inputValue:  ID: 5\t')
+B='                 '
+{
+  awk -v k="$k" -v b="$B" 'BEGIN { for (i = 1; i <= k; i++) printf "inputValue:  ID: 5\tval: %d%s\r", i, b }'
+  echo "Console output fell behind: $((N - k + 1)) lines dropped"
+  for v in 1 2 3; do printf 'inputValue:  ID: 7\tval: %d%s\r' $v "$B"; done
+} >"$work/expected"
+cmp -s "$work/got" "$work/expected" && [ "$k" -gt 0 ] && [ "$k" -lt $N ] ||
+  fail "paused reader: after the start-up lines got $(tr '\r' '\n' <"$work/got" | cut -c1-30 | uniq -c | tail -6)"
+echo "ok: a reader that pauses gets input 5 from 1 to $k in order, one line for the $((N - k + 1)) dropped, then what followed"
