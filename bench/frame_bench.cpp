@@ -85,17 +85,8 @@ int main(int argc, char** argv)
 
     // Each look is held by its input, and the smoothed control starts where
     // holding that input settles it, so every measured frame shows the look.
-    const struct {
-        const char* name;
-        float input0;
-        float input2;
-    } looks[] = {
-        {"grey look (input 0 at 1.0)", 1.0f, 0.0f},
-        {"house look (no input)", 0.0f, 0.0f},
-        {"flower look (input 2 at 1.0)", 0.0f, 1.0f},
-    };
     printf("%d rounds of %d frames, median round:\n", rounds, frames);
-    for (const auto& look : looks) {
+    for (const BenchLook& look : kBenchLooks) {
         inputValue[0].store(look.input0);
         inputValue[2].store(look.input2);
         LandscapeScene::settleControl(look.input0, look.input2);
