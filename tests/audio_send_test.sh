@@ -10,9 +10,15 @@ set -euo pipefail
 BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
 TOOL=$BUILD/driftmeadow-audio
-[ -n "${IN_PRIVATE_NET:-}" ] ||
-  exec unshare --net env IN_PRIVATE_NET=1 bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
 source tests/lib/e2e.sh
+# The display is started outside the private network (see tools/xvfb.sh);
+# the rest runs inside it, and its clean-up ends the display.
+if [ -z "${IN_PRIVATE_NET:-}" ]; then
+  own_display
+  trap - EXIT
+  exec unshare --net env IN_PRIVATE_NET=1 XVFB_PID="$XVFB_PID" DISPLAY="$DISPLAY" \
+    bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
+fi
 source tests/lib/pulse.sh
 start_private_pulse
 W=$PULSE_RUNTIME
@@ -126,8 +132,6 @@ done
 echo "ok: a send failure is reported once and sending goes on"
 
 # The real show: the default mapping turns its sky from light blue toward yellow.
-own_display
-trap cleanup EXIT  # again: the display's set-up put its own in place
 "$BIN" >"$W/show.out" 2>&1 &
 SHOW=$!
 PIDS+=("$SHOW")

@@ -2,7 +2,8 @@
 # The console never stalls control. With standard output a pipe that is never
 # read, or one whose reader has gone, a flood of status lines does not keep
 # the show from applying input 2 (its sky turns yellow), Escape still ends it
-# with 0 within a second and the port is free afterwards. With a reader that
+# with 0 (within 5 s: the show's own pause at exit is half a second, and a
+# loaded machine draws slowly) and the port is free afterwards. With a reader that
 # pauses and resumes, the lines the console could not take are replaced by
 # one line saying how many were dropped; all the others arrive whole and in
 # order, the start-up lines first.
@@ -60,8 +61,8 @@ run() {
     for _ in $(seq 1 100); do grep -q $'ID: 7\tval: 3 ' "$work/out" && break; sleep 0.1; done
   fi
   xdotool key Escape
-  for _ in $(seq 1 10); do kill -0 $show 2>/dev/null || break; sleep 0.1; done
-  kill -0 $show 2>/dev/null && { echo "FAIL ($mode): Escape did not end the show within a second"; kill -9 $show; return 1; }
+  for _ in $(seq 1 50); do kill -0 $show 2>/dev/null || break; sleep 0.1; done
+  kill -0 $show 2>/dev/null && { echo "FAIL ($mode): Escape did not end the show within 5 s (it hung for ever before)"; kill -9 $show; return 1; }
   wait $show
   rc=$?
   [ $rc -eq 0 ] || { echo "FAIL ($mode): exit code $rc, expected 0 ($(cat "$work/err"))"; return 1; }
@@ -78,7 +79,7 @@ for mode in unread closed paused; do
   rm -f "$work/console"
   in_private_net bash -c "$(declare -f run); run \"\$@\"" _ "$BIN" "$work" $N $mode ||
     fail "standard output $mode"
-  echo "ok: with standard output $mode, input 2 is applied after a flood and Escape exits with 0 within a second"
+  echo "ok: with standard output $mode, input 2 is applied after a flood and Escape exits with 0 within 5 s"
 done
 
 # The paused reader's copy: the start-up lines, then input 5 from 1 to k, one
