@@ -18,7 +18,8 @@
 
 class ConsoleOutput {
 public:
-    static constexpr std::size_t kCapacity = 256 * 1024;
+    // About six seconds of status lines at 4000 a second.
+    static constexpr std::size_t kCapacity = 1024 * 1024;
 
     // Puts stdout on the console for the rest of the process and returns it;
     // later calls return the same console. From then on a standard output

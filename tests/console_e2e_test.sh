@@ -14,11 +14,11 @@ own_display
 work=$(mktemp -d)
 trap 'rm -rf "$work"; kill $XVFB_PID 2>/dev/null' EXIT
 
-# 12000 status lines (input 5 set to 1..12000, about 530 KB: more than a
+# 30000 status lines (input 5 set to 1..30000, about 1.3 MB: more than a
 # pipe and the console's queue hold), 50 us apart as oscsendfile replays them.
-N=12000
-awk -v n=$N 'BEGIN { for (i = 1; i <= n; i++) printf "00000001.%08x /driftmeadow ii 5 %d\n", i * 214748, i }' \
-  >"$work/flood.txt"
+N=30000
+awk -v n=$N 'BEGIN { for (i = 1; i <= n; i++) { t = i * 214748; printf "%08x.%08x /driftmeadow ii 5 %d\n",
+  1 + int(t / 4294967296), t % 4294967296, i } }' >"$work/flood.txt"
 
 run() {
   bin=$1 work=$2 N=$3 mode=$4
