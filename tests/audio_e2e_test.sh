@@ -135,7 +135,7 @@ BANDS=$(pane | grep -cE '^ +[0-9]+ Hz \|[#.]{30}\| \|[#.]{30}\|$' || true)
 same "nine band lines, redrawn in place" 9 "$BANDS"
 tmux -S "$W/tmux$RUNS" send-keys Escape
 wait_exit 0
-pane | grep -q "Stopping Audio IN...  done." || fail "no stop line after Escape"
+wait_pane "Stopping Audio IN\.\.\.  done\."  # tmux may draw the last bytes after the exit
 
 in_tmux
 wait_pane "Press a corresponding number or ESC to quit"
@@ -143,5 +143,5 @@ tmux -S "$W/tmux$RUNS" send-keys "$KEY" "$KEY"
 wait_pane "Spectrum levels"
 tmux -S "$W/tmux$RUNS" send-keys C-c
 wait_exit 0
-pane | grep -q "Stopping Audio IN...  done." || fail "no stop line after Ctrl-C"
+wait_pane "Stopping Audio IN\.\.\.  done\."
 echo "ok: audio tool paths, menus and meter"
