@@ -74,14 +74,15 @@ if [ ! -e "$out/crash" ]; then
   tail -c "$size" "$out/console.log" >"$out/last-got"
   # And the final look is on screen: the most frequent colour of the top rows
   # is its sky's (within 3 per channel: after the other looks the smoothed
-  # states take long to reach it exactly).
+  # states take long to reach it exactly; they move once a frame, so a
+  # loaded machine that draws few frames is given up to two minutes).
   if [ $((warmup + seconds)) -gt 400 ]; then
     echo faded >"$out/sky"
   else
     case $(grep '^final look:' "$out/flood.log" | cut -d' ' -f3) in
       house) sky='204 217 255' ;; flower) sky='255 250 51' ;; *) sky='178 178 204' ;;
     esac
-    end=$((SECONDS + 40)) top="" on=no
+    end=$((SECONDS + 120)) top="" on=no
     while [ $SECONDS -lt $end ] && [ $on = no ]; do
       import -window root "$out/final.png" 2>/dev/null
       top=$(convert "$out/final.png" -crop 800x120+0+0 +repage -format %c histogram:info:- |
