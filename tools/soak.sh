@@ -11,8 +11,8 @@
 # in force at the end (the console's last line, and the look on screen while
 # the show has not yet faded to black at 420 s). Exits non-zero when the show
 # crashed or did not exit with 0, a valid message was not applied, memory
-# grew by 1 MiB or more, or the last message is not in force. Logs stay in
-# <build dir>/soak.
+# grew by 1 MiB or more (2 MiB in a soak under five minutes), or the last
+# message is not in force. Logs stay in <build dir>/soak.
 #   bash tools/soak.sh [seconds] [build dir, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -110,6 +110,10 @@ half=$((seconds / 2))
 floor() { awk -v from="$1" -v to="$2" '$1 >= from && $1 < to { if (!n++ || $2 < m) m = $2 } END { print m + 0 }' "$out/rss.log"; }
 first=$(floor "$warmup" $((warmup + half)))
 second=$(floor $((warmup + half)) 1000000000)
+# Over a soak of minutes the floor holds to well within 1 MiB; over a single
+# minute it may sit one step of the renderer's heap (1 MiB) higher, so a
+# short soak allows 2 MiB (a leak of 4 bytes a valid message would show).
+budget=$((seconds >= 300 ? 1024 : 2048))
 atWarm=$(awk -v from="$warmup" '$1 >= from { print $2; exit }' "$out/rss.log")
 atEnd=$(tail -1 "$out/rss.log" | cut -d' ' -f2)
 crashes=0
@@ -135,7 +139,7 @@ check "the flood ran to its end" 'grep -q "^last valid message:" "$out/flood.log
 lost=$(cat "$out/udp-receive-errors" 2>/dev/null || echo 0)
 check "every valid message applied$([ "${lost:-0}" -gt 0 ] && echo " (the kernel dropped $lost datagrams: the receive thread did not run in time)")" \
   '[ "$applied" -eq "$(field "valid messages")" ]'
-check "memory growth under 1 MiB" '[ "$first" -gt 0 ] && [ $((second - first)) -lt 1024 ]'
+check "memory growth under $((budget / 1024)) MiB" '[ "$first" -gt 0 ] && [ $((second - first)) -lt $budget ]'
 check "the last valid message ($(field 'last valid message')) is the console's last line" \
   'cmp -s "$out/last-got" "$out/last-expected"'
 if [ "$(cat "$out/sky" 2>/dev/null)" = faded ]; then
