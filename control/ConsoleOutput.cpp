@@ -20,8 +20,10 @@ namespace {
 // a write that never returns, so nothing ever joins or destroys it.
 ConsoleOutput* sConsole = nullptr;
 
-// Bytes the writer takes from the queue at a time.
+// Bytes the writer takes from the queue at a time, and how long it gathers
+// lines before it writes less than that.
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::chrono::milliseconds kGather{5};
 
 // Writes all of it to fd 1 unless standard output fails for good (closed,
 // or no longer a valid descriptor): then the rest is lost.
@@ -89,8 +91,10 @@ bool ConsoleOutput::drain(int milliseconds)
 
 void ConsoleOutput::put(const char* data, std::size_t size)
 {
+    bool wake;
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        const std::size_t before = used_;
         while (size > 0) {
             const char* end = std::find_if(data, data + size, [](char c) { return c == '\n' || c == '\r'; });
             const bool endsLine = end != data + size;
@@ -99,8 +103,13 @@ void ConsoleOutput::put(const char* data, std::size_t size)
             data += n;
             size -= n;
         }
+        // The writer waits for text only when the queue is empty, and then
+        // gathers more for a moment unless a whole chunk is there: one wake
+        // and one write serve many lines.
+        wake = (before == 0 && used_ > 0) || (before < kChunk && used_ >= kChunk);
     }
-    queued_.notify_one();
+    if (wake)
+        queued_.notify_one();
 }
 
 void ConsoleOutput::putPiece(const char* piece, std::size_t size, bool endsLine)
@@ -169,6 +178,7 @@ void ConsoleOutput::writerLoop()
                     written_.notify_all();
             }
             queued_.wait(lock, [this] { return used_ > 0; });
+            queued_.wait_for(lock, kGather, [this] { return used_ >= kChunk; });
             n = std::min(used_, kChunk);
             const std::size_t first = std::min(n, ring_.size() - head_);
             std::memcpy(chunk.data(), &ring_[head_], first);

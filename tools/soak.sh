@@ -11,8 +11,8 @@
 # in force at the end (the console's last line, and the look on screen while
 # the show has not yet faded to black at 420 s). Exits non-zero when the show
 # crashed or did not exit with 0, a valid message was not applied, memory
-# grew by 1 MiB or more, or the last message is not in force. Logs stay in
-# <build dir>/soak.
+# grew by 1 MiB or more (2 MiB in a soak under five minutes), or the last
+# message is not in force. Logs stay in <build dir>/soak.
 #   bash tools/soak.sh [seconds] [build dir, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,8 +28,8 @@ start_virtual_display
 source tests/lib/e2e.sh
 
 # In a private network: the show, and once it has started up, the flood. The
-# show's and the flood's process ids, the flood's start and end, and the
-# show's exit code are left in files; the display is reached from out here.
+# show's and the flood's process ids and the show's exit code are left in
+# files; the display is reached from out here.
 in_private_net bash -c '
   BUILD=$1 out=$2 seconds=$3 period=$4 warmup=$5
   LD_PRELOAD=$BUILD/tests/libcount_frames.so DRIFTMEADOW_FRAME_LOG=$out/frames.log \
@@ -40,20 +40,20 @@ in_private_net bash -c '
   "$BUILD/osc_flood" --seconds "$((warmup + seconds))" --look-period "$period" >"$out/flood.log" &
   echo $! >"$out/flood.pid"
   wait $!
-  touch "$out/flood-done"
   wait $show
   echo $? >"$out/exit-code"
 ' _ "$BUILD" "$out" "$seconds" "$period" "$warmup" &
 inner=$!
 
-for _ in $(seq 1 300); do [ -s "$out/flood.pid" ] && break; sleep 0.1; done
+for _ in $(seq 1 600); do [ -s "$out/flood.pid" ] && break; sleep 0.1; done
 show=$(cat "$out/show.pid")
+flood=$(cat "$out/flood.pid" 2>/dev/null || echo 0)
 # Resident memory every 2 s while the flood runs.
 start=$SECONDS
-while [ ! -e "$out/flood-done" ]; do
+while kill -0 "$flood" 2>/dev/null; do
   if ! kill -0 "$show" 2>/dev/null; then
     echo "crashed after $((SECONDS - start)) s of the flood" >"$out/crash"
-    kill "$(cat "$out/flood.pid")" 2>/dev/null || true
+    kill "$flood" 2>/dev/null || true
     break
   fi
   echo "$((SECONDS - start)) $(awk '/^VmRSS/ { print $2 }' /proc/"$show"/status)" >>"$out/rss.log"
@@ -63,6 +63,8 @@ done
 if [ ! -e "$out/crash" ]; then
   awk '/^Udp:/ { if (!n++) for (i = 1; i <= NF; i++) col[$i] = i; else print $col["RcvbufErrors"] }' \
     /proc/"$show"/net/snmp >"$out/udp-receive-errors"
+fi
+if [ ! -e "$out/crash" ] && grep -q '^last valid message:' "$out/flood.log"; then
   # The last valid message's status line ends the console output.
   read -r _ _ _ _ id value < <(grep '^last valid message:' "$out/flood.log")
   printf 'inputValue:  ID: %s\tval: %s                 \r' "$id" "$value" >"$out/last-expected"
@@ -92,8 +94,8 @@ if [ ! -e "$out/crash" ]; then
     done
     echo "$on $top" >"$out/sky"
   fi
-  xdotool key Escape
 fi
+kill -0 "$show" 2>/dev/null && xdotool key Escape
 wait $inner || true
 
 field() { grep "^$1:" "$out/flood.log" | cut -d' ' -f"$(($(wc -w <<<"$1") + 1))"-; }
@@ -109,6 +111,10 @@ half=$((seconds / 2))
 floor() { awk -v from="$1" -v to="$2" '$1 >= from && $1 < to { if (!n++ || $2 < m) m = $2 } END { print m + 0 }' "$out/rss.log"; }
 first=$(floor "$warmup" $((warmup + half)))
 second=$(floor $((warmup + half)) 1000000000)
+# Over a soak of minutes the floor holds to well within 1 MiB; over a single
+# minute it may sit one step of the renderer's heap (1 MiB) higher, so a
+# short soak allows 2 MiB (a leak of 4 bytes a valid message would show).
+budget=$((seconds >= 300 ? 1024 : 2048))
 atWarm=$(awk -v from="$warmup" '$1 >= from { print $2; exit }' "$out/rss.log")
 atEnd=$(tail -1 "$out/rss.log" | cut -d' ' -f2)
 crashes=0
@@ -130,8 +136,11 @@ awk -v w="$fps" '{ b = int($1 / w); n[b]++; s[b] += $2; if (!(b in lo) || $2 < l
   END { for (b = 0; b in n; b++) printf "    %4d-%4d s: %5.1f / %5.1f / %5.1f\n", b * w, (b + 1) * w, lo[b], s[b] / n[b], hi[b] }' \
   "$out/frames.log"
 check "no crash, exit code 0" '[ $crashes -eq 0 ] && [ "$rc" = 0 ]'
-check "every valid message applied" '[ "$applied" -eq "$(field "valid messages")" ]'
-check "memory growth under 1 MiB" '[ "$first" -gt 0 ] && [ $((second - first)) -lt 1024 ]'
+check "the flood ran to its end" 'grep -q "^last valid message:" "$out/flood.log"'
+lost=$(cat "$out/udp-receive-errors" 2>/dev/null || echo 0)
+check "every valid message applied$([ "${lost:-0}" -gt 0 ] && echo " (the kernel dropped $lost datagrams: the receive thread did not run in time)")" \
+  '[ "$applied" -eq "$(field "valid messages")" ]'
+check "memory growth under $((budget / 1024)) MiB" '[ "$first" -gt 0 ] && [ $((second - first)) -lt $budget ]'
 check "the last valid message ($(field 'last valid message')) is the console's last line" \
   'cmp -s "$out/last-got" "$out/last-expected"'
 if [ "$(cat "$out/sky" 2>/dev/null)" = faded ]; then
