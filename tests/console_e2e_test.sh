@@ -52,7 +52,9 @@ run() {
     [ "$yellow" -gt 2000 ] && break
     sleep 0.5
   done
-  [ "$yellow" -gt 2000 ] || { echo "FAIL ($mode): input 2 was not applied after the flood"; kill -9 $show; return 1; }
+  [ "$yellow" -gt 2000 ] || {
+    echo "FAIL ($mode): input 2 was not applied after the flood ($(head -c 4000 "$work/err"))"
+    kill -9 $show 2>/dev/null; [ "$mode" = unread ] || kill -9 $reader 2>/dev/null; return 1; }
   if [ "$mode" = paused ]; then
     kill -CONT $reader
     # Once the console has caught up it says what it dropped.

@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Builds the OSC and audio tests with ThreadSanitizer in a build folder of
-# their own and runs them: the OSC receive thread writes the control state,
-# and SDL's timer thread the spectrum (fed by the audio callbacks), while the
-# test thread reads; no data race may be reported. The audio input test gets
-# a PulseAudio of its own.
-#   bash tools/tsan.sh [build folder, default build-tsan]
+# The whole suite, end-to-end scripts included, built with ThreadSanitizer in
+# a build folder of its own: the OSC receive thread and the window's
+# receiver writing the control state, the console's writer thread, the
+# renderer's PNG writer, SDL's timer thread sampling the spectrum and the
+# audio callbacks feeding it, each against the threads that read what they
+# write. A report ends the program that made it, and so fails its test.
+# Suppressions (tools/sanitizers/tsan.supp) cover only SDL's timer start,
+# PulseAudio's client library and Mesa's renderer threads.
+#   bash tools/tsan.sh [build folder, default build-tsan] [ctest options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=${1:-build-tsan}
+shift || true
 cmake -S . -B "$dir" -DDRIFTMEADOW_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$dir" -j2 --target osc_dispatch_test osc_receiver_test audio_spectrum_test audio_input_test
+cmake --build "$dir" -j"$(nproc)"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/sanitizers/tsan.supp"
-for t in osc_dispatch_test osc_receiver_test audio_spectrum_test; do
-  "$dir/tests/$t"
-done
-bash tests/lib/with-pulse.sh "$dir/tests/audio_input_test"
+source tools/xvfb.sh
+start_virtual_display
+ctest --test-dir "$dir" --output-on-failure -j2 -LE slow "$@"
