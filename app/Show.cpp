@@ -1,6 +1,8 @@
 #include "app/Show.h"
 
 #include <SDL.h>
+#include <malloc.h>
+
 #include <cstdio>
 
 #include "app/AppGlobals.h"
@@ -10,6 +12,14 @@
 
 int runShow()
 {
+    // The software renderer takes and frees blocks of half a megabyte and
+    // more now and then. Left to itself, the C library raises its threshold
+    // for giving such blocks mappings of their own to the largest one freed,
+    // after which they come from the heap, and the heap's resident size creeps
+    // up over a long show. A fixed threshold keeps them apart and returns
+    // them when freed.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+
     // Progress and OSC lines reach a pipe or a file as they happen, in the
     // order printed, and a reader that stops reading never stalls the show.
     ConsoleOutput::start();
