@@ -3,8 +3,6 @@
 #include <SDL.h>
 #include <malloc.h>
 
-#include <cstdio>
-
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
 #include "app/Platform.h"
