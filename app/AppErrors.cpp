@@ -3,15 +3,10 @@
 #include <SDL.h>
 #include <cstdio>
 
-#include "gfx/FatalExit.h"
+#include "base/FatalExit.h"
 
 void failNoVideoMode()
 {
     fprintf(stderr, "Couldn't set GL video mode: %s\n", SDL_GetError());
     endProcessAfterFailure(2);
-}
-
-void reportTableFull(const char* table)
-{
-    fprintf(stderr, "The %s table is full (256 entries): entry refused\n", table);
 }

@@ -5,6 +5,3 @@
 // "Couldn't set GL video mode: %s\n" with SDL's error text, then SDL_Quit and
 // exit code 2.
 [[noreturn]] void failNoVideoMode();
-
-// One line naming the full table ("timeline" or "gated"); the entry is refused.
-void reportTableFull(const char* table);

@@ -1,17 +1,17 @@
 #include "app/AppWindow.h"
 
 #include <GL/glew.h>
-#include <GL/glu.h>
 #include <SDL.h>
 #include <cstdio>
 #include <string>
 
 #include "app/AppErrors.h"
 #include "app/AppGlobals.h"
-#include "app/FrameSequence.h"
 #include "app/Platform.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
+#include "frame/FrameSequence.h"
+#include "frame/ShowGl.h"
 #include "gfx/FboStage.h"
 #include "scenes/landscape/LandscapeScene.h"
 
@@ -46,10 +46,7 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
         failNoVideoMode();
 
     SDL_WM_SetCaption(caption, "SDL");
-    gWindowBpp = bpp;
-    gWindowWidth = width;
-    gWindowHeight = height;
-    gWindowAspect = static_cast<float>(static_cast<double>(height) / width);
+    setWindowGlobals(width, height, bpp);
 
     reshape(width, height);
 
@@ -87,51 +84,14 @@ AppWindow::~AppWindow()
     delete fboStage_;
 }
 
-void requestShowGlAttributes()
-{
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-}
-
 void AppWindow::reshape(int width, int height)
 {
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(30.0, static_cast<double>(width) / height, 0.01, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    setShowProjection(width, height);
 }
 
 void AppWindow::initGL()
 {
-    glDepthRange(0.01, 100.0);
-
-    const GLfloat light0Position[4] = {-3.0f, 7.0f, -7.0f, 0.0f};
-    const GLfloat light0Diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
-    const GLfloat light1Position[4] = {0.5f, -0.5f, 2.0f, 0.0f};
-    const GLfloat light1Diffuse[4] = {0.4f, 0.4f, 0.4f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, light0Diffuse);
-    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, light1Diffuse);
-
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_LINE_SMOOTH);
-    glHint(GL_LINE_SMOOTH_HINT, GL_FASTEST);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_CULL_FACE);
+    setShowStartupState();
 }
 
 bool AppWindow::addTimelineEntry(Scene* scene, float start, float end)

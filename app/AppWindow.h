@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/FrameClock.h"
-#include "app/Timeline.h"
+#include "frame/Timeline.h"
 
 struct SDL_Surface;
 class FboStage;
@@ -25,7 +25,7 @@ public:
     AppWindow& operator=(const AppWindow&) = delete;
 
     // Viewport and projection for a window of that size, and the start-up GL
-    // state; they touch only the current context, so tests reuse them.
+    // state (frame/ShowGl.h); they touch only the current context.
     static void reshape(int width, int height);
     static void initGL();
 
@@ -54,7 +54,3 @@ private:
 // extension list with one name per line.
 std::string formatGLInfo(const char* renderer, const char* version, const char* vendor,
                          const char* extensions);
-
-// The GL attributes the show's window asks for: 8 bits per colour channel
-// and alpha, 24-bit depth, double buffering. Call before SDL_SetVideoMode.
-void requestShowGlAttributes();

@@ -6,7 +6,7 @@
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
 #include "app/Platform.h"
-#include "control/ConsoleOutput.h"
+#include "base/ConsoleOutput.h"
 
 int runShow()
 {

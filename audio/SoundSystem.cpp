@@ -10,8 +10,8 @@
 #include <new>
 
 #include "audio/Sound.h"
-#include "audio/SoundFile.h"
 #include "audio/SoundChannel.h"
+#include "audio/SoundFile.h"
 #include "audio/SpectrumAnalyser.h"
 
 namespace {

@@ -29,7 +29,7 @@
 
 #include <osc/OscReceivedElements.h>
 
-#include "control/ConsoleOutput.h"
+#include "base/ConsoleOutput.h"
 #include "control/OscControlReceiver.h"
 
 extern char** environ;

@@ -18,9 +18,9 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
-#include "app/OfflineRenderer.h"
 #include "bench/FrameHarness.h"
 #include "control/ControlState.h"
+#include "render/OfflineRenderer.h"
 #include "scenes/landscape/LandscapeScene.h"
 
 // Milliseconds per frame over n frames, the writer thread's tail included.

@@ -2,7 +2,8 @@
 
 #include <SDL.h>
 #include <cstdio>
-#include <cstdlib>
+
+#include "base/FatalExit.h"
 
 const char* const kArgumentOutOfRange = "argument out of range";
 
@@ -48,12 +49,6 @@ void reportRecordingLineSkipped(const char* file, int line, const char* what)
     fflush(stderr);
 }
 
-std::string droppedLinesNotice(unsigned long long count)
-{
-    return "Console output fell behind: " + std::to_string(count) + (count == 1 ? " line" : " lines") +
-           " dropped\n";
-}
-
 void reportThreadNotCreated()
 {
     fprintf(stderr, "Unable to create thread: %s\n", SDL_GetError());
@@ -75,7 +70,17 @@ void reportSendFailure(const char* destination, const char* reason)
 void failOscPortUnavailable(unsigned port, const char* reason)
 {
     fprintf(stderr, "Couldn't listen for OSC on UDP port %u: %s\n", port, reason);
-    fflush(stderr);
-    SDL_Quit();
-    exit(2);
+    endProcessAfterFailure(2);
+}
+
+void printThreadQuitting()
+{
+    printf("Signaling thread to quit...");
+    fflush(stdout);
+}
+
+void printThreadQuitted()
+{
+    printf(" thread quitted.\n");
+    fflush(stdout);
 }

@@ -31,11 +31,6 @@ extern const char* const kArgumentOutOfRange;  // "argument out of range"
 // error "<file>:<line>: <what>; line skipped\n". The replay goes on without it.
 void reportRecordingLineSkipped(const char* file, int line, const char* what);
 
-// The line that stands for console lines dropped because standard output
-// was not read in time: "Console output fell behind: <n> lines dropped\n"
-// ("1 line dropped" for one).
-std::string droppedLinesNotice(unsigned long long count);
-
 // "Unable to create thread: %s\n" on standard error with SDL's error text.
 void reportThreadNotCreated();
 
@@ -50,3 +45,8 @@ void reportSendFailure(const char* destination, const char* reason);
 // standard error naming the port and the socket's reason, then SDL_Quit and
 // exit code 2.
 [[noreturn]] void failOscPortUnavailable(unsigned port, const char* reason);
+
+// The receive thread being ended, on standard output: "Signaling thread to
+// quit..." before, " thread quitted.\n" once it has ended.
+void printThreadQuitting();
+void printThreadQuitted();

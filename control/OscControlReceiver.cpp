@@ -108,11 +108,9 @@ void OscControlReceiver::stop()
 {
     if (!threaded_)
         return;
-    printf("Signaling thread to quit...");
-    fflush(stdout);
+    printThreadQuitting();
     endThread();
-    printf(" thread quitted.\n");
-    fflush(stdout);
+    printThreadQuitted();
 }
 
 int OscControlReceiver::receiveThread(void* receiver)

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "gfx/FatalExit.h"
+#include "base/FatalExit.h"
 
 [[noreturn]] static void endProcess(const char* message)
 {

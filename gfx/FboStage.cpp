@@ -3,9 +3,9 @@
 #include <climits>
 #include <cstdlib>
 
-#include "gfx/RenderState.h"
 #include "gfx/FboErrors.h"
 #include "gfx/FrameBufferObject.h"
+#include "gfx/RenderState.h"
 #include "gfx/Texture.h"
 
 // Shared state of the feedback pass: its copy texture, made on the first

@@ -5,13 +5,6 @@
 #include "gfx/FboErrors.h"
 #include "gfx/Texture.h"
 
-static bool glewHasFramebufferObject()
-{
-    return GLEW_EXT_framebuffer_object;
-}
-
-bool (*gFramebufferExtensionAvailable)() = glewHasFramebufferObject;
-
 // The depth format the flags ask for, lowest set bit first; 0 for none.
 static GLenum depthFormat(int flags)
 {
@@ -51,7 +44,7 @@ FrameBufferObject::~FrameBufferObject()
 
 void FrameBufferObject::create(int w, int h, int flags)
 {
-    if (!gFramebufferExtensionAvailable())
+    if (!GLEW_EXT_framebuffer_object)
         failFramebufferExtensionMissing();
     if (w <= 0 || h <= 0)
         failFramebufferSizeNotPositive();

@@ -8,11 +8,6 @@
 
 class Texture;
 
-// The check `create` makes for GL_EXT_framebuffer_object: GLEW's flag by
-// default. Process-wide; replaceable so that a GL which has the extension
-// can be made to look as if it had not.
-extern bool (*gFramebufferExtensionAvailable)();
-
 class FrameBufferObject {
 public:
     // Attachment flags for `create`. Of the depth flags the lowest set bit

@@ -334,18 +334,17 @@ bool Image::loadBytes(const unsigned char* data, size_t size, const char* fileNa
     SDL_Surface* loaded = decodePicture(data, size);
     if (!loaded)
         return false;
-    printf("Image: Loaded file \"%s\"", fileName);
-
+    const int loadedW = loaded->w, loadedH = loaded->h;
     if (w > 0 && h > 0 && (loaded->w != w || loaded->h != h)) {
         SDL_Surface* stretched =
             createSurface(w, h, loaded->format->BitsPerPixel, loaded->format->Amask);
         SDL_SoftStretch(loaded, nullptr, stretched, nullptr);
-        printf(", resize: %ix%i->%ix%i", loaded->w, loaded->h, w, h);
         SDL_FreeSurface(loaded);
         loaded = stretched;
     }
     surface = loaded;
-    printf("%s, %i bpp\n", hasAlpha() ? ", has Alpha" : "", surface->format->BitsPerPixel);
+    printImageLoaded(fileName, loadedW, loadedH, surface->w, surface->h, hasAlpha(),
+                     surface->format->BitsPerPixel);
     return true;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "gfx/FatalExit.h"
+#include "base/FatalExit.h"
 
 void failImageLoad(const char* fileName)
 {
@@ -14,4 +14,13 @@ void failCreateSurface(const char* reason)
 {
     fprintf(stderr, "%s: %s", "SDL_CreateRGBSurface failed", reason);
     endProcessAfterFailure(1);
+}
+
+void printImageLoaded(const char* fileName, int fileW, int fileH, int surfaceW, int surfaceH,
+                      bool alpha, int bpp)
+{
+    printf("Image: Loaded file \"%s\"", fileName);
+    if (fileW != surfaceW || fileH != surfaceH)
+        printf(", resize: %ix%i->%ix%i", fileW, fileH, surfaceW, surfaceH);
+    printf("%s, %i bpp\n", alpha ? ", has Alpha" : "", bpp);
 }

@@ -1,7 +1,14 @@
-// The image loader's error reports, with their exact texts. Each writes to
-// standard error and ends the process like every set-up failure (SDL shut
-// down first) with exit code 1: the show cannot run without its pictures.
+// The image loader's console lines, with their exact texts: the load line on
+// standard output, and the error reports, which write to standard error and
+// end the process like every set-up failure (SDL shut down first) with exit
+// code 1: the show cannot run without its pictures.
 #pragma once
+
+// "Image: Loaded file \"%s\"", then ", resize: %ix%i->%ix%i" from the file's
+// size to the surface's when they differ, then ", has Alpha" when the surface
+// has alpha, then ", %i bpp\n".
+void printImageLoaded(const char* fileName, int fileW, int fileH, int surfaceW, int surfaceH,
+                      bool alpha, int bpp);
 
 // "Image: Unable to load file \"%s\"\n" with the file name.
 [[noreturn]] void failImageLoad(const char* fileName);

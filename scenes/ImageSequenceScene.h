@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/Scene.h"
+#include "scenes/Scene.h"
 
 class Texture;
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/AppGlobals.h"
 #include "gfx/RenderState.h"
+#include "gfx/WindowGlobals.h"
 
 namespace {
 

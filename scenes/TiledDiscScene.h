@@ -6,7 +6,7 @@
 // the window exists (the layout follows the window's height-to-width ratio).
 #pragma once
 
-#include "app/Scene.h"
+#include "scenes/Scene.h"
 
 class TiledDiscScene : public Scene {
 public:

@@ -12,10 +12,10 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
-#include "app/Scene.h"
 #include "audio/AudioInput.h"
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
+#include "scenes/Scene.h"
 #include "support/GlTestWindow.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/SpectrumLevel.h"
 #include "audio/AudioInput.h"
 #include "audio/Sound.h"
 #include "audio/SoundSystem.h"
 #include "audio/SpectrumData.h"
 #include "audio/SpectrumSampling.h"
+#include "audiotool/SpectrumLevel.h"
 
 namespace {
 

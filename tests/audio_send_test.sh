@@ -11,7 +11,7 @@ BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
 TOOL=$BUILD/driftmeadow-audio
 source tests/lib/e2e.sh
-# The display is started outside the private network (see tools/xvfb.sh);
+# The display is started outside the private network (see tests/lib/display.sh);
 # the rest runs inside it, and its clean-up ends the display.
 if [ -z "${IN_PRIVATE_NET:-}" ]; then
   own_display

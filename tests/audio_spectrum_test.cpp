@@ -6,10 +6,10 @@
 #include <cmath>
 #include <limits>
 
-#include "app/SpectrumLevel.h"
 #include "audio/AudioInput.h"
 #include "audio/AudioMath.h"
 #include "audio/SpectrumData.h"
+#include "audiotool/SpectrumLevel.h"
 
 namespace {
 

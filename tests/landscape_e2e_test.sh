@@ -6,7 +6,7 @@
 set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 source "$(dirname "$0")/lib/e2e.sh"
-source "$(dirname "$0")/../tools/xvfb.sh"
+source "$(dirname "$0")/lib/display.sh"
 start_virtual_display
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT

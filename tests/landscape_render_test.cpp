@@ -9,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/AppWindow.h"
 #include "control/ControlState.h"
+#include "frame/ShowGl.h"
 #include "scenes/landscape/LandscapeScene.h"
 
 namespace {
@@ -91,8 +91,8 @@ protected:
     void SetUp() override
     {
         openTestWindow();
-        AppWindow::reshape(800, 600);
-        AppWindow::initGL();
+        setShowProjection(800, 600);
+        setShowStartupState();
         setInputs(0.0f, 0.0f);
     }
     void TearDown() override { setInputs(0.0f, 0.0f); }

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/LevelMapping.h"
 #include "audio/AudioInput.h"
 #include "audio/SpectrumData.h"
+#include "audiotool/LevelMapping.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AppGlobals.h"
-#include "app/AppWindow.h"
-#include "app/Timeline.h"
+#include "frame/ShowGl.h"
+#include "frame/Timeline.h"
 #include "gfx/Image.h"
 #include "gfx/Texture.h"
+#include "gfx/WindowGlobals.h"
 #include "scenes/ImageSequenceScene.h"
 #include "scenes/TiledDiscScene.h"
 #include "support/GlTestWindow.h"
@@ -56,8 +56,8 @@ protected:
     static void TearDownTestSuite() { gWindowAspect = 1.0f; }
     void SetUp() override
     {
-        AppWindow::reshape(800, 600);
-        AppWindow::initGL();
+        setShowProjection(800, 600);
+        setShowStartupState();
     }
 };
 

@@ -1,8 +1,8 @@
 // Texture: what the GL holds after construction (size, format, texels,
 // binding) and how it draws: modulated by the colour, filtered bilinearly
 // and repeated both ways.
-#include "gfx/RenderState.h"
 #include "gfx/Image.h"
+#include "gfx/RenderState.h"
 #include "gfx/Texture.h"
 #include "support/GlTestWindow.h"
 #include "support/PictureFiles.h"

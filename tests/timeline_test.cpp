@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/FrameClock.h"
-#include "app/Scene.h"
-#include "app/Timeline.h"
+#include "frame/Timeline.h"
+#include "scenes/Scene.h"
 #include "support/GlTestWindow.h"
 
 namespace {

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh >/dev/null
-source tools/xvfb.sh
+source tests/lib/display.sh
 start_virtual_display
 source tests/lib/e2e.sh
 for b in build/bench/*_bench; do

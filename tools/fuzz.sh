@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 target=${3:-osc_packet}
 out=$(realpath -m "${2:-build-fuzz/$target}")
-osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp)
+osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp base/FatalExit.cpp)
 case $target in
   osc_packet)
     sources=(control/OscControlReceiver.cpp "${osc[@]}")
@@ -28,7 +28,7 @@ case $target in
     limits=(-timeout=2 -max_len=8192 -rss_limit_mb=1024) ;;
   picture_load)
     # Decoding may take a picture of the largest size allowed.
-    sources=(gfx/Image.cpp gfx/ImageErrors.cpp gfx/FatalExit.cpp)
+    sources=(gfx/Image.cpp gfx/ImageErrors.cpp base/FatalExit.cpp)
     libs=(-lSDL_image $(sdl-config --libs))
     limits=(-timeout=10 -max_len=16384 -rss_limit_mb=2048) ;;
   sound_file)

@@ -32,7 +32,7 @@ picture docs/looks/grey.png 30
 picture docs/scenes/disc.png 5.3 --scene disc
 picture docs/scenes/sequence.png 3.05 --scene sequence --frames images/sequence --count 10
 
-source tools/xvfb.sh
+source tests/lib/display.sh
 start_virtual_display
 source tests/lib/e2e.sh
 

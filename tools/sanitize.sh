@@ -34,6 +34,6 @@ dir=${2:-$folder}
 shift $(($# < 2 ? $# : 2))
 cmake -S . -B "$dir" -D$option=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$dir" -j"$(nproc)"
-source tools/xvfb.sh
+source tests/lib/display.sh
 start_virtual_display
 ctest --test-dir "$dir" --output-on-failure -j2 -LE slow "$@"

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 bash tools/build.sh
 if [ -z "${DISPLAY:-}" ]; then
-  source tools/xvfb.sh
+  source tests/lib/display.sh
   start_virtual_display
   echo "No X display found: the show runs on the virtual display $DISPLAY (Xvfb)."
   echo "Look at it with: DISPLAY=$DISPLAY import -window root shot.png; end it with Ctrl-C."

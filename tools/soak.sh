@@ -23,7 +23,7 @@ warmup=$((6 * period > 120 ? 6 * period : 120))
 out=$BUILD/soak
 rm -rf "$out"
 mkdir -p "$out"
-source tools/xvfb.sh
+source tests/lib/display.sh
 start_virtual_display
 source tests/lib/e2e.sh
 

@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
 bash tools/build.sh
-source tools/xvfb.sh
+source tests/lib/display.sh
 start_virtual_display
 ctest --test-dir build --output-on-failure -j2 "$@"

@@ -6,8 +6,8 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include "gfx/RenderState.h"
 #include "control/ControlState.h"
+#include "gfx/RenderState.h"
 #include "gfx/Texture.h"
 #include "scenes/landscape/Butterfly.h"
 #include "scenes/landscape/CloudTable.h"

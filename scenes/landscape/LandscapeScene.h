@@ -4,7 +4,7 @@
 // main thread with the GL context current.
 #pragma once
 
-#include "app/Scene.h"
+#include "scenes/Scene.h"
 #include "scenes/landscape/ColourStop.h"
 
 class Butterfly;

@@ -1,18 +1,101 @@
-# Sourced by the end-to-end scripts. The show always binds UDP port 55550, so
-# each run of the real binary gets a private network namespace with its own
-# loopback: runs in parallel never collide, and no traffic leaves the machine.
-# The X display is reached through its socket file, which works across namespaces.
+# Sourced by the end-to-end scripts: the virtual display, the private network,
+# bounded waits, the show's readiness and its sky. The show always binds UDP
+# port 55550, so each run of the real binary gets a private network namespace
+# with its own loopback: runs in parallel never collide, and no traffic leaves
+# the machine. The X display is reached through its socket file, which works
+# across namespaces. Clean-up goes through on_exit, whose handlers add up.
+source "$(dirname "${BASH_SOURCE[0]}")/exit-handlers.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+
+# The show's window caption, exactly.
+SHOW_CAPTION="SDL - Driftmeadow v1.0"
+
+# The three skies of the show's looks, as patterns for the colours that
+# ImageMagick's histogram prints: no input, input 2 held, input 0 held.
+SKY_BLUE='204,217,255'
+SKY_YELLOW='255,250,51'
+SKY_GREY='17[89],17[89],204'
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # in_private_net CMD...: runs CMD with only a fresh, up loopback interface.
 in_private_net() {
   unshare --net bash -c 'ip link set lo up && exec "$@"' _ "$@"
 }
 
-# Starts a virtual display of this script's own: a full-screen show grabs the
-# keyboard, so two shows on one display would take each other's keys.
+# own_display [WxH[xD]] [XVFB ARGS...]: a virtual display of this script's
+# own (a full-screen show grabs the keyboard, so two shows on one display
+# would take each other's keys), ended when the script exits.
 own_display() {
-  source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xvfb.sh"
-  start_virtual_display
+  start_virtual_display "$@"
 }
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# make_work_dir: sets $work to a fresh folder, removed when the script exits.
+make_work_dir() {
+  work=$(mktemp -d)
+  on_exit "rm -rf '$work'"
+}
+
+# wait_for SECONDS CMD...: runs CMD (a command or a function) every tenth of
+# a second until it succeeds (0) or SECONDS have passed (1).
+wait_for() {
+  local end=$((SECONDS + $1))
+  shift
+  while true; do
+    "$@" && return 0
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# show_window_open: a window with the show's caption is on the display.
+show_window_open() {
+  xwininfo -root -tree 2>/dev/null | grep -qF "\"$SHOW_CAPTION\""
+}
+
+# show_ready LOG: the show has its window and has loaded its last picture
+# (its console in LOG), so the next thing it does is draw frames.
+show_ready() {
+  show_window_open && grep -q 'Image: Loaded file "images/cloudz/cloud06.bmp"' "$1" 2>/dev/null
+}
+
+# wait_show_ready LOG [SECONDS]: show_ready, waited for (20 s by default).
+wait_show_ready() {
+  wait_for "${2:-20}" show_ready "$1"
+}
+
+# hold_escape: Escape pressed long enough for a busy show to see it.
+hold_escape() {
+  xdotool keydown Escape
+  sleep 0.3
+  xdotool keyup Escape
+}
+
+# screenshot FILE: the whole display as a PNG.
+screenshot() {
+  import -window root "$1" 2>/dev/null
+}
+
+# colour_count PNG PATTERN [GEOMETRY]: pixels whose colour matches PATTERN
+# ("R,G,B" with regex parts) in a region of PNG (the top 120 rows of an
+# 800-wide picture unless given).
+colour_count() {
+  convert "$1" -crop "${3:-800x120+0+0}" +repage -format %c histogram:info:- |
+    grep -E "\(($2)\)" | awk '{ n += $1 } END { print n + 0 }'
+}
+
+# sky_is PNG WANTED [OTHER...]: many pixels of the wanted sky at the top of
+# PNG, none of the others.
+sky_is() {
+  local png=$1 wanted=$2 other
+  shift 2
+  [ "$(colour_count "$png" "$wanted")" -gt 2000 ] || return 1
+  for other in "$@"; do
+    [ "$(colour_count "$png" "$other")" -eq 0 ] || return 1
+  done
+}
+
+# screen_sky_is WANTED [OTHER...]: sky_is on a fresh screenshot (in $work).
+screen_sky_is() {
+  screenshot "$work/shot.png" && sky_is "$work/shot.png" "$@"
+}

@@ -2,6 +2,7 @@
 # "test" whose monitor "test.monitor" is the default source, in a private
 # runtime folder (so parallel tests never share one). PortAudio reaches it as
 # the devices "pulse" and "default" through ALSA's pulse plugin.
+source "$(dirname "${BASH_SOURCE[0]}")/exit-handlers.sh"
 
 # start_private_pulse: starts it, waits (bounded) until it answers and runs
 # in short blocks, and stops it when the sourcing shell exits.
@@ -17,7 +18,7 @@ start_private_pulse() {
     --load="module-null-sink sink_name=test" --load="module-native-protocol-unix" \
     >"$PULSE_RUNTIME/pulse.log" 2>&1 &
   PULSE_PID=$!
-  trap stop_private_pulse EXIT
+  on_exit stop_private_pulse
   local _ latency
   for _ in $(seq 1 100); do
     pactl info >/dev/null 2>&1 && break

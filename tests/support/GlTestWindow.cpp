@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/AppWindow.h"
+#include "frame/ShowGl.h"
 
 void openTestWindow()
 {

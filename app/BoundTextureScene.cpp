@@ -1,9 +1,0 @@
-#include "app/BoundTextureScene.h"
-
-#include "gfx/Texture.h"
-
-void BoundTextureScene::render(float time, float level)
-{
-    picture_->bind();
-    scene_->render(time, level);
-}

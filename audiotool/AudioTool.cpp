@@ -1,0 +1,141 @@
+#include "audiotool/AudioTool.h"
+
+#include <SDL.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "audio/AudioInput.h"
+#include "audio/ConsoleKeys.h"
+#include "audio/SpectrumData.h"
+#include "audiotool/AudioToolText.h"
+#include "audiotool/LevelFrame.h"
+#include "audiotool/SpectrumLevel.h"
+#include "audiotool/SpectrumMeter.h"
+
+namespace {
+
+constexpr Uint32 kFrameMs = 20;
+constexpr Uint32 kOnceDelayMs = 1000;
+
+volatile sig_atomic_t sStopRequested = 0;
+
+void requestStop(int)
+{
+    sStopRequested = 1;
+}
+
+// Ctrl-C or a termination request stops the input cleanly from here on.
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// Waits until `deadline` (SDL ticks) for keys; true when Escape came.
+bool escapeBefore(Uint32 deadline, bool& keysEnded)
+{
+    for (;;) {
+        const int left = int(deadline - SDL_GetTicks());
+        if (left <= 0 || sStopRequested)
+            return false;
+        if (keysEnded) {
+            SDL_Delay(Uint32(left));
+            return false;
+        }
+        const int key = console::waitKey(left);
+        if (key == console::kEscape)
+            return true;
+        if (key == console::kEndOfInput)
+            keysEnded = true;  // piped keys are over: only a signal stops now
+    }
+}
+
+// The levels on their way to the show: the performer's mapping and the socket.
+struct LevelSending {
+    LevelSending(std::vector<LevelMappingRule> rules, OscInputSender::Destination destination)
+        : mapping(std::move(rules)), sender(std::move(destination))
+    {
+    }
+    LevelMapping mapping;
+    OscInputSender sender;
+    Uint32 lastUpdate = SDL_GetTicks() - kFrameMs;
+};
+
+void sendLevels(LevelSending& sending, SpectrumMeter& meter)
+{
+    const Uint32 now = SDL_GetTicks();
+    sending.mapping.update(spectrumLevel, double(now - sending.lastUpdate));
+    sending.lastUpdate = now;
+    std::vector<std::pair<int, int>> values;
+    for (int i = 0; i < sending.mapping.size(); ++i)
+        values.emplace_back(sending.mapping.rule(i).id, sending.mapping.value(i));
+    if (sending.sender.sendFrame(values, now))
+        meter.startOver();  // the failure line stands below the last meter
+}
+
+void showMeter(LevelSending* sending)
+{
+    SpectrumMeter meter(stdout);
+    console::KeyMode keys;
+    bool keysEnded = false;
+    Uint32 next = SDL_GetTicks();
+    while (!sStopRequested) {
+        // One frame of levels every 20 ms; all that uses the levels starts here.
+        const LevelFrame frame = takeLevelFrame();
+        if (sending) {
+            sendLevels(*sending, meter);
+            meter.draw(frame, &sending->mapping, sending->sender.destinationName());
+        } else {
+            meter.draw(frame);
+        }
+        next += kFrameMs;
+        if (int(SDL_GetTicks() - next) > int(kFrameMs))
+            next = SDL_GetTicks() + kFrameMs;  // fell behind: a full period from now, no burst
+        if (escapeBefore(next, keysEnded))
+            return;
+    }
+}
+
+void printPeakAfterOneSecond()
+{
+    const Uint32 start = SDL_GetTicks();
+    while (!sStopRequested && SDL_GetTicks() - start < kOnceDelayMs)
+        SDL_Delay(10);
+    int peak = 0;
+    for (int bin = 1; bin < kSpectrumBins; ++bin)
+        if (readSpectrum(0, bin) > readSpectrum(0, peak))
+            peak = bin;
+    printPeak(peak);
+}
+
+}  // namespace
+
+int runAudioTool(const AudioToolOptions& options)
+{
+    if (SDL_Init(SDL_INIT_TIMER) < 0) {
+        reportSdlNotStarted();
+        return 1;
+    }
+    gAudioInput = new AudioInput(options.fromFile ? options.file.c_str() : nullptr);
+    catchStopSignals();
+    if (options.once) {
+        printPeakAfterOneSecond();
+    } else if (options.send) {
+        LevelSending sending(options.mappings.empty() ? defaultLevelMappings() : options.mappings,
+                             options.destination);
+        showMeter(&sending);
+    } else {
+        showMeter(nullptr);
+    }
+    delete gAudioInput;
+    gAudioInput = nullptr;
+    printf("\n");
+    SDL_Quit();
+    return 0;
+}
