@@ -15,54 +15,73 @@
 #include "gfx/FboStage.h"
 #include "scenes/landscape/LandscapeScene.h"
 
-AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
-                     bool fullscreen, bool resizable, bool console)
-{
-    if (!fullscreen && console)
-        attachConsole();
+namespace {
 
-    // SDL 1.2 crashes in SDL_GL_SetAttribute when its video part did not
-    // start, so a failed start is the no-video-mode case.
+// SDL 1.2 crashes in SDL_GL_SetAttribute when its video part did not start,
+// so a failed start is the no-video-mode case.
+void startSdl()
+{
     preferGlVideoDriver();
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO);
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         failNoVideoMode();
+}
 
-    // Control messages are taken in from before the window exists.
+// Control messages are taken in from before the window exists.
+void startOscReceiver()
+{
     gOscReceiver = new OscControlReceiver(kOscPort, nullptr);
     if (!gOscReceiver->isBound())
         failOscPortUnavailable(kOscPort, gOscReceiver->bindError());
     gOscReceiver->start(true);
+}
 
+SDL_Surface* openVideoMode(int width, int height, int bpp, bool fullscreen, bool resizable)
+{
     requestShowGlAttributes();
-
     Uint32 flags = SDL_OPENGL;
     if (fullscreen)
         flags |= SDL_FULLSCREEN;
     if (resizable)
         flags |= SDL_RESIZABLE;
-    screen_ = SDL_SetVideoMode(width, height, bpp, flags);
-    if (!screen_)
+    SDL_Surface* screen = SDL_SetVideoMode(width, height, bpp, flags);
+    if (!screen)
         failNoVideoMode();
+    return screen;
+}
 
-    SDL_WM_SetCaption(caption, "SDL");
-    setWindowGlobals(width, height, bpp);
-
-    reshape(width, height);
-
-    // Both buffers start black.
+void clearBothBuffersBlack()
+{
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     SDL_GL_SwapBuffers();
     glClear(GL_COLOR_BUFFER_BIT);
     SDL_GL_SwapBuffers();
+}
 
-    initGL();
-
-    // The extension loader needs the context; its result is not needed here,
-    // a missing frame-buffer extension is caught where the stage is made.
+// The extension loader needs the context; its result is not needed here, a
+// missing frame-buffer extension is caught where the stage is made.
+void loadGlExtensions()
+{
     glewInit();
+}
 
+}  // namespace
+
+AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
+                     bool fullscreen, bool resizable, bool console)
+{
+    if (!fullscreen && console)
+        attachConsole();
+    startSdl();
+    startOscReceiver();
+    screen_ = openVideoMode(width, height, bpp, fullscreen, resizable);
+    SDL_WM_SetCaption(caption, "SDL");
+    setWindowGlobals(width, height, bpp);
+    reshape(width, height);
+    clearBothBuffersBlack();
+    initGL();
+    loadGlExtensions();
     fboStage_ = new FboStage(width, height);
 
     // The show: the landscape from the first frame to its end.

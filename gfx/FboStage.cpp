@@ -105,28 +105,30 @@ const Texture* FboStage::copyTexture()
     return sCopyTexture;
 }
 
-// State set, restored by the attribute pop and the matrix pops: blending and
-// its function, the current colour, texturing on, lighting, depth test and
-// culling off, the copy texture bound; the texture matrix is pushed and
-// popped round each zoom step.
-void FboStage::feedbackPass(int mode, float insetX, float insetY, float angle, float,
-                            float alpha, int zoomSteps, int multiplyPasses, float finalAlpha)
+namespace {
+
+// Where the stage's image lies in the copy texture: its size in pixels, the
+// whole block (sW, tH) and its quarter (qs, qt) in texture coordinates.
+struct CopyBlock {
+    int W, H;
+    double sW, tH, qs, qt;
+};
+
+// Makes the copy texture on the first call and finds the block in it.
+CopyBlock copyBlockFor(int W, int H)
 {
-    const int W = width;
-    const int H = height;
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glPushMatrix();
     if (!sCopyTexture)
         sCopyTexture = new Texture(nullptr, 1024, W > 480 ? 1024 : 512, false);
-    // The stage's block in the copy texture, whole and its quarter. The
-    // texture may have been made by a stage of another width, so its own
+    // The texture may have been made by a stage of another width, so its own
     // height is the one that maps texels to coordinates.
     const int T = sCopyTexture->height;
-    const double sW = W / 1024.0;
-    const double tH = static_cast<double>(H) / T;
-    const double qs = W * 0.5 / 1024.0;
-    const double qt = H * 0.5 / T;
+    return CopyBlock{W, H, W / 1024.0, static_cast<double>(H) / T, W * 0.5 / 1024.0, H * 0.5 / T};
+}
 
+// The pass's state, from a white colour and blending off, over the unit
+// square; the caller pops the ortho projection.
+void beginPassState()
+{
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
     pushOrtho(0, 0, 1, 1);
@@ -134,44 +136,62 @@ void FboStage::feedbackPass(int mode, float insetX, float insetY, float angle, f
     setLighting(false);
     setDepthTest(false);
     setCulling(false);
+}
 
+// Copies the read buffer into the copy texture's corner and turns blending
+// back on for the quads that follow.
+void copyStage(const CopyBlock& block)
+{
     sCopyTexture->bind();
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, W, H);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, block.W, block.H);
     glEnable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
+}
 
-    // Multiply stage: the first quad blends as the caller had it, the others
-    // turn each colour d into d * (s + d).
-    for (int i = 0; i <= multiplyPasses; ++i) {
+// The copy into the top-left quarter, passes + 1 times: the first quad
+// blends as the caller had it, the others turn each colour d into d * (s + d).
+void multiplyIntoQuarter(const CopyBlock& block, int passes)
+{
+    for (int i = 0; i <= passes; ++i) {
         if (i == 1)
             glBlendFunc(GL_DST_COLOR, GL_DST_COLOR);
         glBegin(GL_QUADS);
         glTexCoord2f(0, 0);
         glVertex3f(0, 0.5f, 0);
-        glTexCoord2f(static_cast<float>(sW), 0);
+        glTexCoord2f(static_cast<float>(block.sW), 0);
         glVertex3f(0.5f, 0.5f, 0);
-        glTexCoord2f(static_cast<float>(sW), static_cast<float>(tH));
+        glTexCoord2f(static_cast<float>(block.sW), static_cast<float>(block.tH));
         glVertex3f(0.5f, 0, 0);
-        glTexCoord2f(0, static_cast<float>(tH));
+        glTexCoord2f(0, static_cast<float>(block.tH));
         glVertex3f(0, 0, 0);
         glEnd();
     }
+}
 
-    // A negative remainder keeps the multiply stage's blend function.
+// The zoom steps' blend function; a negative remainder keeps the multiply
+// stage's.
+void chooseZoomBlend(int mode)
+{
     switch (mode % 3) {
     case 0: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
     case 1: glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
     case 2: glBlendFunc(GL_SRC_ALPHA, GL_DST_COLOR); break;
     default: break;
     }
+}
 
-    // Each step draws the top-left quarter back into itself, inset and
-    // turned twice as much as the step before.
-    double a = insetX / W;
-    double b = insetY / W;
+// Each step draws the top-left quarter back into itself, inset and turned
+// twice as much as the step before.
+void zoomQuarter(const CopyBlock& block, float insetX, float insetY, float angle, float alpha,
+                 int steps)
+{
+    const double qs = block.qs;
+    const double qt = block.qt;
+    double a = insetX / block.W;
+    double b = insetY / block.W;
     double r = angle;
-    for (int step = 0; step < zoomSteps; ++step) {
-        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, H / 2, W / 2, H / 2);
+    for (int step = 0; step < steps; ++step) {
+        glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, block.H / 2, block.W / 2, block.H / 2);
         glColor4f(1, 1, 1, alpha);
         glMatrixMode(GL_TEXTURE);
         glPushMatrix();
@@ -194,16 +214,41 @@ void FboStage::feedbackPass(int mode, float insetX, float insetY, float angle, f
         b *= 2;
         r *= 2;
     }
+}
 
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, H / 2, W / 2, H / 2);
+// Takes the last step's quarter and adds it stretched over the viewport;
+// with a positive finalAlpha the viewport first becomes the copied stage
+// image at that strength.
+void addQuarter(const CopyBlock& block, float finalAlpha)
+{
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, block.H / 2, block.W / 2, block.H / 2);
     if (finalAlpha > 0) {
         glBlendFunc(GL_SRC_ALPHA, GL_ZERO);
         glColor4f(1, 1, 1, finalAlpha);
-        drawTexturedScreenQuad(0, 0, static_cast<float>(sW), static_cast<float>(tH));
+        drawTexturedScreenQuad(0, 0, static_cast<float>(block.sW), static_cast<float>(block.tH));
     }
     glBlendFunc(GL_ONE, GL_ONE);
-    drawTexturedScreenQuad(0, 0, static_cast<float>(qs), static_cast<float>(qt));
+    drawTexturedScreenQuad(0, 0, static_cast<float>(block.qs), static_cast<float>(block.qt));
+}
 
+}  // namespace
+
+// State set, restored by the attribute pop and the matrix pops: blending and
+// its function, the current colour, texturing on, lighting, depth test and
+// culling off, the copy texture bound; the texture matrix is pushed and
+// popped round each zoom step.
+void FboStage::feedbackPass(int mode, float insetX, float insetY, float angle, float,
+                            float alpha, int zoomSteps, int multiplyPasses, float finalAlpha)
+{
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushMatrix();
+    const CopyBlock block = copyBlockFor(width, height);
+    beginPassState();
+    copyStage(block);
+    multiplyIntoQuarter(block, multiplyPasses);
+    chooseZoomBlend(mode);
+    zoomQuarter(block, insetX, insetY, angle, alpha, zoomSteps);
+    addQuarter(block, finalAlpha);
     popOrtho();
     glPopMatrix();
     glPopAttrib();

@@ -16,4 +16,10 @@ public:
     // A chain of cubes from (x0, y0, 0) toward (x1, y1, 0), the end point
     // itself left to the next segment; a non-zero bend curls it about x.
     void drawLimb(float x0, float y0, float x1, float y1, float bend) const;
+
+private:
+    struct Pose;
+    static Pose poseAt(float phase, float blend);
+    void drawBodyGroup(const Pose& pose, float phase) const;
+    void drawUpperBody(const Pose& pose) const;
 };
