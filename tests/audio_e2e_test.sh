@@ -14,12 +14,12 @@ start_private_pulse
 W=$PULSE_RUNTIME  # goes with the PulseAudio folder
 TONE_PID=""
 RUNS=0  # one tmux server per window, each on a socket of its own
-cleanup() {
+# Runs before the PulseAudio's own handler, which removes $W.
+stop_terminals_and_tone() {
   for r in $(seq 1 $RUNS); do tmux -S "$W/tmux$r" kill-server 2>/dev/null || true; done
   [ -z "$TONE_PID" ] || kill "$TONE_PID" 2>/dev/null || true
-  stop_private_pulse
 }
-trap cleanup EXIT
+on_exit stop_terminals_and_tone
 
 sox -n -r 44100 -c 2 -b 16 "$W/1k.wav" synth 60 sine 1000 vol 0.5
 sox -n -r 44100 -c 2 -b 16 "$W/689.wav" synth 60 sine 689.0625 vol 0.5
@@ -107,13 +107,14 @@ in_tmux() {
     "stty -g >$W/stty.before; $TOOL; echo \$? >$W/rc.tmp; stty -g >$W/stty.after; mv $W/rc.tmp $W/rc; sleep 600"
 }
 pane() { tmux -S "$W/tmux$RUNS" capture-pane -p; }
+shows() { pane | grep -qE "$1"; }
 wait_pane() {  # PATTERN (grep -E), 15 s at most
-  for _ in $(seq 1 150); do pane | grep -qE "$1" && return 0; sleep 0.1; done
+  wait_for 15 shows "$1" && return 0
   pane >&2
   fail "the terminal never showed: $1"
 }
 wait_exit() {  # CODE
-  for _ in $(seq 1 150); do [ -f "$W/rc" ] && break; sleep 0.1; done
+  wait_for 15 test -f "$W/rc" || true
   same "terminal exit" "$1" "$(cat "$W/rc" 2>/dev/null)"
   same "terminal settings restored" "$(cat "$W/stty.before")" "$(cat "$W/stty.after")"
 }

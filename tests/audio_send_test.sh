@@ -11,24 +11,18 @@ BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
 TOOL=$BUILD/driftmeadow-audio
 source tests/lib/e2e.sh
-# The display is started outside the private network (see tests/lib/display.sh);
-# the rest runs inside it, and its clean-up ends the display.
+# The display is started outside the private network (see tests/lib/display.sh)
+# and ends when this outer run does; the rest runs inside it.
 if [ -z "${IN_PRIVATE_NET:-}" ]; then
   own_display
-  trap - EXIT
-  exec unshare --net env IN_PRIVATE_NET=1 XVFB_PID="$XVFB_PID" DISPLAY="$DISPLAY" \
-    bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
+  in_private_net env IN_PRIVATE_NET=1 bash "$0" "$@"
+  exit
 fi
 source tests/lib/pulse.sh
 start_private_pulse
 W=$PULSE_RUNTIME
 PIDS=()
-cleanup() {
-  kill "${PIDS[@]}" 2>/dev/null || true
-  stop_private_pulse
-  [ -z "${XVFB_PID:-}" ] || kill "$XVFB_PID"
-}
-trap cleanup EXIT
+on_exit 'kill "${PIDS[@]}" 2>/dev/null'
 
 # -D: no dither, so the silent file is all zeros.
 sox -D -n -r 44100 -c 2 -b 16 "$W/60.wav" synth 30 sine 60 vol 0.5
@@ -47,14 +41,6 @@ for bad in "--map 2=0:1" "--send --map 2=0.3:0.1" "--send --map 2=0:1 --map 2=0.
 done
 echo "ok: help and refused options"
 
-# wait_for SECONDS COMMAND...: polls until COMMAND succeeds (a function when
-# its test must be evaluated anew each time).
-wait_for() {
-  local tenths=$(($1 * 10))
-  shift
-  for _ in $(seq 1 $tenths); do "$@" && return 0; sleep 0.1; done
-  return 1
-}
 start_tool() {  # ARGS...: in the background, keys from $KEYS, output in $W/out and $W/err
   "$TOOL" "$@" <"${KEYS:-/dev/null}" >"$W/out" 2>"$W/err" &
   TOOL_PID=$!
@@ -135,22 +121,22 @@ echo "ok: a send failure is reported once and sending goes on"
 "$BIN" >"$W/show.out" 2>&1 &
 SHOW=$!
 PIDS+=("$SHOW")
-wait_for 20 bash -c 'xwininfo -root -tree | grep -q "\"SDL - Driftmeadow v1.0\""' || fail "no show window"
+wait_show_ready "$W/show.out" || fail "no show window"
 # The sky's colour: the commonest in the top 120 rows of a screenshot, "R G B".
 sky() {
-  import -window root "$W/shot.png"
+  screenshot "$W/shot.png"
   convert "$W/shot.png" -crop 800x120+0+0 +repage -format %c histogram:info:- |
     sort -rn | head -1 | sed -E 's/^ *[0-9]+: \(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
 }
-sky_blue() { [ "$(sky)" == "204 217 255" ]; }
+sky_blue() { screenshot "$W/shot.png" && sky_is "$W/shot.png" "$SKY_BLUE"; }
 sky_yellowish() { read -r r g b < <(sky); [ "$r" -ge 235 ] && [ "$g" -ge 225 ] && [ "$b" -le 160 ]; }
-wait_for 40 sky_blue || fail "the sky was not light blue before the tone: $(sky)"
+wait_for --every 0.5 40 sky_blue || fail "the sky was not light blue before the tone: $(sky)"
 start_tool --file "$W/60.wav" --send
-wait_for 40 sky_yellowish || fail "the sky did not turn toward yellow: $(sky)"
+wait_for --every 0.5 40 sky_yellowish || fail "the sky did not turn toward yellow: $(sky)"
 echo "ok: a bass tone turns the show's sky to $(sky) (screenshot in $BUILD/audio_send_sky.png)"
 cp "$W/shot.png" "$BUILD/audio_send_sky.png"
 stop_tool
-xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+hold_escape
 rc=0
 wait $SHOW || rc=$?
 [ "$rc" -eq 0 ] || fail "the show exited with $rc"

@@ -11,8 +11,7 @@ set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 source "$(dirname "$0")/lib/e2e.sh"
 own_display
-work=$(mktemp -d)
-trap 'rm -rf "$work"; kill $XVFB_PID 2>/dev/null' EXIT
+make_work_dir
 
 # 30000 status lines (input 5 set to 1..30000, about 1.3 MB: more than a
 # pipe and the console's queue hold), 50 us apart as oscsendfile replays them.
@@ -31,45 +30,36 @@ run() {
   esac
   "$bin" >"$work/console" 2>"$work/err" &
   show=$!
-  for _ in $(seq 1 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"SDL - Driftmeadow v1.0"' && break
-    sleep 0.1
-  done
+  gone() { ! kill -0 "$1" 2>/dev/null; }
+  wait_for 20 show_window_open
   case $mode in
-    closed) for _ in $(seq 1 100); do kill -0 $reader 2>/dev/null || break; sleep 0.1; done ;;
+    closed) wait_for 10 gone $reader ;;
     paused)
-      for _ in $(seq 1 200); do grep -q 'cloud06.bmp' "$work/out" && break; sleep 0.1; done
+      wait_show_ready "$work/out"
       kill -STOP $reader ;;
   esac
   oscsendfile 127.0.0.1 55550 "$work/flood.txt"
   send 2 32765
   # Input 2, sent after the flood, turns the sky yellow (polled for at most 40 s).
-  local yellow=0 end=$((SECONDS + 40))
-  while [ $SECONDS -lt $end ]; do
-    import -window root "$work/shot.png" 2>/dev/null
-    yellow=$(convert "$work/shot.png" -crop 800x120+0+0 +repage -format %c histogram:info:- |
-      grep -F '(255,250,51)' | awk '{ n += $1 } END { print n + 0 }')
-    [ "$yellow" -gt 2000 ] && break
-    sleep 0.5
-  done
-  [ "$yellow" -gt 2000 ] || {
+  wait_for --every 0.5 40 screen_sky_is "$SKY_YELLOW" || {
     echo "FAIL ($mode): input 2 was not applied after the flood ($(head -c 4000 "$work/err"))"
     kill -9 $show 2>/dev/null; [ "$mode" = unread ] || kill -9 $reader 2>/dev/null; return 1; }
   if [ "$mode" = paused ]; then
     kill -CONT $reader
     # Once the console has caught up it says what it dropped.
-    for _ in $(seq 1 100); do grep -q 'Console output fell behind' "$work/out" && break; sleep 0.1; done
+    wait_for 10 grep -q 'Console output fell behind' "$work/out"
     for v in 1 2 3; do send 7 $v; done
-    for _ in $(seq 1 100); do grep -q $'ID: 7\tval: 3 ' "$work/out" && break; sleep 0.1; done
+    wait_for 10 grep -q $'ID: 7\tval: 3 ' "$work/out"
   fi
   xdotool key Escape
-  for _ in $(seq 1 50); do kill -0 $show 2>/dev/null || break; sleep 0.1; done
+  wait_for 5 gone $show
   kill -0 $show 2>/dev/null && { echo "FAIL ($mode): Escape did not end the show within 5 s (it hung for ever before)"; kill -9 $show; return 1; }
   wait $show
   rc=$?
   [ $rc -eq 0 ] || { echo "FAIL ($mode): exit code $rc, expected 0 ($(cat "$work/err"))"; return 1; }
   oscdump -L 55550 >"$work/dump" 2>&1 &
-  for _ in $(seq 1 50); do send 1 1; grep -q /driftmeadow "$work/dump" && break; sleep 0.1; done
+  dumped() { send 1 1; grep -q /driftmeadow "$work/dump"; }
+  wait_for 5 dumped
   kill $!
   grep -q /driftmeadow "$work/dump" || { echo "FAIL ($mode): port 55550 not free after the exit"; return 1; }
   exec 3>&-
@@ -79,7 +69,7 @@ run() {
 
 for mode in unread closed paused; do
   rm -f "$work/console"
-  in_private_net bash -c "$(declare -f run); run \"\$@\"" _ "$BIN" "$work" $N $mode ||
+  in_private_net run "$BIN" "$work" $N $mode ||
     fail "standard output $mode"
   echo "ok: with standard output $mode, input 2 is applied after a flood and Escape exits with 0 within 5 s"
 done

@@ -7,8 +7,7 @@ set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 source "$(dirname "$0")/lib/e2e.sh"
 own_display
-work=$(mktemp -d)
-trap 'rm -rf "$work"; kill $XVFB_PID 2>/dev/null' EXIT
+make_work_dir
 
 B='                 ' b='        '  # 17 and 8 blanks
 printf '%s' "inputValue:  ID: 2	val: 32765$B"$'\r' "CTL:  ch: 0	id: 7	val: 64$b"$'\r' \
@@ -22,45 +21,58 @@ printf '%s' "inputValue:  ID: 2	val: 32765$B"$'\r' "CTL:  ch: 0	id: 7	val: 64$b"
   "inputValue:  ID: 3	val: 1$B"$'\r' >"$work/expected"
 printf '00000000.00000001 /CTL iii 0 7 127\n00000000.00000001 /NOTE iii 1 61 90\n' >"$work/bundle.txt"
 
+# steer BIN WORK MODE: the show with its standard output as a file or a pipe
+# into WORK/out; what it prints for the messages below lands in WORK/got.
+steer() {
+  bin=$1 work=$2 out=$2/out
+  : >"$out"
+  if [ "$3" = pipe ]; then timeout 30 "$bin" > >(cat >"$out") 2>"$work/err" &
+  else timeout 30 "$bin" >"$out" 2>"$work/err" &
+  fi
+  show=$!
+  send() { oscsend 127.0.0.1 55550 "$@"; }
+  # Once the show is ready, probes of input 9 carry a fresh value each, and
+  # the echo of the latest one means every earlier datagram has been taken
+  # and echoed too; while it is missing, a new probe goes out.
+  probes=0
+  latest_probe_echoed() {
+    [ $probes -gt 0 ] && grep -q "ID: 9	val: $probes " "$out" && return 0
+    probes=$((probes + 1))
+    send /driftmeadow ii 9 $probes
+    return 1
+  }
+  wait_show_ready "$out"
+  wait_for 20 latest_probe_echoed
+  start=$(stat -c %s "$out")
+  send /driftmeadow ii 2 32765; send /CTL iii 0 7 64; send /NOTE iii 1 60 100; send /BEND ii 0 12288
+  send /CTL iif 0 7 1.5; send /driftmeadow hi 2 5; send /BEND iis 0 1 x; send /NOTE; send /CTL iii 16 0 1
+  send /ctl iii 0 7 1; send /CTL/1 iii 0 7 1
+  oscsendfile 127.0.0.1 55550 "$work/bundle.txt"
+  send /driftmeadow ii 3 1
+  last_echoed() { tail -c 60 "$out" | grep -q "ID: 3"; }
+  wait_for 20 last_echoed
+  tail -c +$((start + 1)) "$out" >"$work/got"
+  kill -TERM $show; wait $show
+}
+
 for mode in file pipe; do
-  in_private_net bash -c '
-    bin=$1 work=$2 out=$2/out
-    : >"$out"
-    if [ "$3" = pipe ]; then timeout 30 "$bin" > >(cat >"$out") 2>"$work/err" &
-    else timeout 30 "$bin" >"$out" 2>"$work/err" &
-    fi
-    show=$!
-    send() { oscsend 127.0.0.1 55550 "$@"; }
-    # Start-up ends with the load line of the last picture; after it, probes of
-    # input 9 carry a fresh value each, and the echo of the latest one means
-    # every earlier datagram has been taken and echoed too.
-    for _ in $(seq 1 400); do grep -q "cloud06.bmp" "$out" && break; sleep 0.05; done
-    for i in $(seq 1 200); do
-      send /driftmeadow ii 9 $i
-      for _ in 1 2 3 4 5; do grep -q "ID: 9	val: $i " "$out" && break 2; sleep 0.02; done
-    done
-    start=$(stat -c %s "$out")
-    send /driftmeadow ii 2 32765; send /CTL iii 0 7 64; send /NOTE iii 1 60 100; send /BEND ii 0 12288
-    send /CTL iif 0 7 1.5; send /driftmeadow hi 2 5; send /BEND iis 0 1 x; send /NOTE; send /CTL iii 16 0 1
-    send /ctl iii 0 7 1; send /CTL/1 iii 0 7 1
-    oscsendfile 127.0.0.1 55550 "$work/bundle.txt"
-    send /driftmeadow ii 3 1
-    for _ in $(seq 1 400); do tail -c 60 "$out" | grep -q "ID: 3" && break; sleep 0.05; done
-    tail -c +$((start + 1)) "$out" >"$work/got"
-    kill -TERM $show; wait $show
-  ' _ "$BIN" "$work" "$mode"
+  in_private_net steer "$BIN" "$work" "$mode"
   cmp -s "$work/expected" "$work/got" ||
     fail "stdout as a $mode: lines differ: $(diff <(od -c "$work/expected") <(od -c "$work/got") | head -20)"
   echo "ok: with standard output as a $mode, each message's exact line arrives while the show runs"
 done
 
-in_private_net bash -c '
-  oscdump -L 55550 >"$2/held" 2>&1 &
-  for _ in $(seq 1 100); do oscsend 127.0.0.1 55550 /held; grep -q /held "$2/held" && break; sleep 0.05; done
-  timeout 20 "$1" >"$2/out" 2>"$2/err"
-  echo $? >"$2/rc"
+# port_held BIN WORK: the show started while oscdump holds its port.
+port_held() {
+  local bin=$1 work=$2
+  oscdump -L 55550 >"$work/held" 2>&1 &
+  holding() { oscsend 127.0.0.1 55550 /held; grep -q /held "$work/held"; }
+  wait_for 5 holding
+  timeout 20 "$bin" >"$work/out" 2>"$work/err"
+  echo $? >"$work/rc"
   kill $!
-' _ "$BIN" "$work"
+}
+in_private_net port_held "$BIN" "$work"
 [ "$(cat "$work/rc")" -eq 2 ] || fail "port held: exit code $(cat "$work/rc"), expected 2"
 [ "$(cat "$work/err")" = "Couldn't listen for OSC on UDP port 55550: unable to bind udp socket" ] &&
   [ "$(wc -l <"$work/err")" -eq 1 ] || fail "port held: standard error was: $(cat "$work/err")"

@@ -8,8 +8,8 @@ set -uo pipefail
 BUILD=${2:?build directory}
 R="$BUILD/driftmeadow-render"
 source "$(dirname "$0")/lib/e2e.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"; tmux -L "render-e2e-$$" kill-server 2>/dev/null' EXIT
+make_work_dir
+on_exit 'tmux -L "render-e2e-$$" kill-server 2>/dev/null'
 unset DISPLAY
 
 # render NAME ARGS...: renders into $work/NAME; output in NAME.out/.err, code in $rc.
@@ -126,10 +126,8 @@ grep -q fps "$work/once.err" && fail "a progress bar on standard error that is n
 sock="render-e2e-$$"
 tmux -L "$sock" new-session -d -x 100 -y 5 \
   "'$R' --out '$work/tty' --to 1 --fps 10 --size 64x48 >/dev/null; echo rc=\$?; sleep 120"
-for _ in $(seq 1 600); do
-  tmux -L "$sock" capture-pane -p | grep -q 'rc=' && break
-  sleep 0.2
-done
+ended() { tmux -L "$sock" capture-pane -p | grep -q 'rc='; }
+wait_for --every 0.2 120 ended
 pane=$(tmux -L "$sock" capture-pane -p)
 grep -qE '^render 11/11 \[#{20}\] [0-9.]+ fps, 0:00 left$' <<<"$pane" && grep -qx 'rc=0' <<<"$pane" ||
   fail "no finished progress bar on the terminal: $pane"

@@ -6,17 +6,7 @@ set -uo pipefail
 BIN=${1:?path of the driftmeadow binary}
 source "$(dirname "$0")/lib/e2e.sh"
 own_display
-work=$(mktemp -d)
-trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
-
-# wait_for_window: polls (at most 20 s) until the show's window is mapped.
-wait_for_window() {
-  for _ in $(seq 1 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"SDL - Driftmeadow v1.0"' && return 0
-    sleep 0.1
-  done
-  return 1
-}
+make_work_dir
 
 # run_until CMD: starts the show, waits for its window, ends it by CMD, and
 # leaves the exit code in $rc (124 when it did not end within 20 s).
@@ -25,7 +15,7 @@ run_until() {
   # (unshare execs bash, which execs timeout, which forwards signals to the show).
   unshare --net bash -c 'ip link set lo up && exec "$@"' _ timeout 20 "$BIN" >"$work/out" 2>"$work/err" &
   pid=$!
-  wait_for_window || { kill $pid; fail "no window with the show's caption appeared: $(cat "$work/err")"; }
+  wait_for 20 show_window_open || { kill $pid; fail "no window with the show's caption appeared: $(cat "$work/err")"; }
   "$@"
   wait $pid
   rc=$?
@@ -33,7 +23,6 @@ run_until() {
 
 # Escape held across frames shows in the key state; a quick tap, pressed and
 # released within one frame, only as a key-down event. Both end the show.
-hold_escape() { xdotool keydown Escape; sleep 0.3; xdotool keyup Escape; }
 for press in hold_escape "xdotool key Escape"; do
   run_until $press
   [ "$rc" -eq 0 ] || fail "Escape ($press): exit code $rc, expected 0 ($(cat "$work/err"))"

@@ -7,8 +7,7 @@ BIN=${1:?path of the driftmeadow binary}
 BUILD=${2:?build directory}
 source "$(dirname "$0")/lib/e2e.sh"
 own_display
-work=$(mktemp -d)
-trap 'rm -rf "$work"; [ -n "${XVFB_PID:-}" ] && kill $XVFB_PID 2>/dev/null' EXIT
+make_work_dir
 
 in_private_net timeout 20 env LD_PRELOAD="$BUILD/tests/libhide_fbo_extension.so" "$BIN" \
   </dev/null >"$work/out" 2>"$work/err"

@@ -5,9 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh >/dev/null
-source tests/lib/display.sh
-start_virtual_display
 source tests/lib/e2e.sh
+own_display
 for b in build/bench/*_bench; do
   echo "== $(basename "$b")"
   case $b in

@@ -13,8 +13,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
+source tests/lib/e2e.sh
 frames=$(mktemp -d)
-trap 'rm -rf "$frames"' EXIT
+on_exit "rm -rf '$frames'"
 mkdir -p docs/looks docs/scenes
 
 # picture FILE SECONDS [OPTIONS...]: the rendered frame at that time into FILE.
@@ -32,22 +33,18 @@ picture docs/looks/grey.png 30
 picture docs/scenes/disc.png 5.3 --scene disc
 picture docs/scenes/sequence.png 3.05 --scene sequence --frames images/sequence --count 10
 
-source tests/lib/display.sh
-start_virtual_display
-source tests/lib/e2e.sh
+own_display
 
 # The window (800 x 600) at half size, to keep the files small.
 shot() { import -window root png:- | convert - -resize 50% "docs/$1.png"; echo "docs/$1.png"; }
+# start_show BIN LOG: the show in the background, waited for until it is ready.
 start_show() {
-  "$1" >/dev/null 2>&1 &
+  "$1" >"$2" 2>&1 &
   show=$!
-  for _ in $(seq 1 200); do
-    xwininfo -root -tree 2>/dev/null | grep -q '"SDL - Driftmeadow v1.0"' && break
-    sleep 0.1
-  done
+  wait_show_ready "$2"
 }
 end_show() {
-  xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
+  hold_escape
   wait $show
 }
 
@@ -55,8 +52,7 @@ react() {
   source tests/lib/pulse.sh
   start_private_pulse
   sox -D -n -r 44100 -c 2 -b 16 "$PULSE_RUNTIME/60.wav" synth 30 sine 60 vol 0.5
-  start_show "$1"
-  sleep 2
+  start_show "$1" "$PULSE_RUNTIME/show.log"
   "$2" --file "$PULSE_RUNTIME/60.wav" --send </dev/null >/dev/null &
   local tool=$!
   sleep 10
@@ -65,5 +61,4 @@ react() {
   wait $tool
   end_show
 }
-functions="$(declare -f shot start_show end_show react)"
-in_private_net bash -c "$functions; react \"\$@\"" _ "$BUILD/driftmeadow" "$BUILD/driftmeadow-audio"
+in_private_net react "$BUILD/driftmeadow" "$BUILD/driftmeadow-audio"

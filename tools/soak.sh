@@ -23,29 +23,29 @@ warmup=$((6 * period > 120 ? 6 * period : 120))
 out=$BUILD/soak
 rm -rf "$out"
 mkdir -p "$out"
-source tests/lib/display.sh
-start_virtual_display
 source tests/lib/e2e.sh
+own_display
 
 # In a private network: the show, and once it has started up, the flood. The
 # show's and the flood's process ids and the show's exit code are left in
 # files; the display is reached from out here.
-in_private_net bash -c '
+show_under_flood() {
   BUILD=$1 out=$2 seconds=$3 period=$4 warmup=$5
   LD_PRELOAD=$BUILD/tests/libcount_frames.so DRIFTMEADOW_FRAME_LOG=$out/frames.log \
     "$BUILD/driftmeadow" >"$out/console.log" 2>"$out/err.log" &
   show=$!
   echo $show >"$out/show.pid"
-  for _ in $(seq 1 300); do grep -q "cloud06.bmp" "$out/console.log" && break; sleep 0.1; done
+  wait_show_ready "$out/console.log" 30
   "$BUILD/osc_flood" --seconds "$((warmup + seconds))" --look-period "$period" >"$out/flood.log" &
   echo $! >"$out/flood.pid"
   wait $!
   wait $show
   echo $? >"$out/exit-code"
-' _ "$BUILD" "$out" "$seconds" "$period" "$warmup" &
+}
+in_private_net show_under_flood "$BUILD" "$out" "$seconds" "$period" "$warmup" &
 inner=$!
 
-for _ in $(seq 1 600); do [ -s "$out/flood.pid" ] && break; sleep 0.1; done
+wait_for 60 test -s "$out/flood.pid" || true
 show=$(cat "$out/show.pid")
 flood=$(cat "$out/flood.pid" 2>/dev/null || echo 0)
 # Resident memory every 2 s while the flood runs.
@@ -69,10 +69,8 @@ if [ ! -e "$out/crash" ] && grep -q '^last valid message:' "$out/flood.log"; the
   read -r _ _ _ _ id value < <(grep '^last valid message:' "$out/flood.log")
   printf 'inputValue:  ID: %s\tval: %s                 \r' "$id" "$value" >"$out/last-expected"
   size=$(stat -c %s "$out/last-expected")
-  for _ in $(seq 1 100); do
-    tail -c "$size" "$out/console.log" | cmp -s - "$out/last-expected" && break
-    sleep 0.1
-  done
+  last_line_in() { tail -c "$size" "$out/console.log" | cmp -s - "$out/last-expected"; }
+  wait_for 10 last_line_in || true
   tail -c "$size" "$out/console.log" >"$out/last-got"
   # And the final look is on screen: the most frequent colour of the top rows
   # is its sky's (within 3 per channel: after the other looks the smoothed
@@ -84,14 +82,14 @@ if [ ! -e "$out/crash" ] && grep -q '^last valid message:' "$out/flood.log"; the
     case $(grep '^final look:' "$out/flood.log" | cut -d' ' -f3) in
       house) sky='204 217 255' ;; flower) sky='255 250 51' ;; *) sky='178 178 204' ;;
     esac
-    end=$((SECONDS + 120)) top="" on=no
-    while [ $SECONDS -lt $end ] && [ $on = no ]; do
-      import -window root "$out/final.png" 2>/dev/null
+    top="" on=no
+    final_look_on_screen() {
+      screenshot "$out/final.png"
       top=$(convert "$out/final.png" -crop 800x120+0+0 +repage -format %c histogram:info:- |
         awk '$1 + 0 > n { n = $1 + 0; c = $2 } END { gsub(/[(),]/, " ", c); print c }')
-      awk -v a="$top" -v b="$sky" 'BEGIN { split(a, x); split(b, y); for (i = 1; i <= 3; i++) if ((x[i] - y[i])^2 > 9) exit 1 }' &&
-        on=yes || sleep 0.5
-    done
+      awk -v a="$top" -v b="$sky" 'BEGIN { split(a, x); split(b, y); for (i = 1; i <= 3; i++) if ((x[i] - y[i])^2 > 9) exit 1 }'
+    }
+    wait_for --every 0.5 120 final_look_on_screen && on=yes
     echo "$on $top" >"$out/sky"
   fi
 fi

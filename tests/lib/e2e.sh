@@ -4,8 +4,9 @@
 # with its own loopback: runs in parallel never collide, and no traffic leaves
 # the machine. The X display is reached through its socket file, which works
 # across namespaces. Clean-up goes through on_exit, whose handlers add up.
-source "$(dirname "${BASH_SOURCE[0]}")/exit-handlers.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/display.sh"
+E2E_LIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$E2E_LIB/exit-handlers.sh"
+source "$E2E_LIB/display.sh"
 
 # The show's window caption, exactly.
 SHOW_CAPTION="SDL - Driftmeadow v1.0"
@@ -19,8 +20,16 @@ SKY_GREY='17[89],17[89],204'
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # in_private_net CMD...: runs CMD with only a fresh, up loopback interface.
+# CMD may be a shell function: it then runs in a fresh bash that has this
+# library and every function of the caller, but none of its variables (pass
+# them as arguments) and none of its clean-up handlers.
 in_private_net() {
-  unshare --net bash -c 'ip link set lo up && exec "$@"' _ "$@"
+  if declare -F "$1" >/dev/null; then
+    unshare --net bash -c 'ip link set lo up && source "$0" && eval "$1" && shift && "$@"' \
+      "$E2E_LIB/e2e.sh" "$(declare -f)" "$@"
+  else
+    unshare --net bash -c 'ip link set lo up && exec "$@"' _ "$@"
+  fi
 }
 
 # own_display [WxH[xD]] [XVFB ARGS...]: a virtual display of this script's
@@ -36,15 +45,23 @@ make_work_dir() {
   on_exit "rm -rf '$work'"
 }
 
-# wait_for SECONDS CMD...: runs CMD (a command or a function) every tenth of
-# a second until it succeeds (0) or SECONDS have passed (1).
+# wait_for [--every STEP] SECONDS CMD...: runs CMD (a command, or a function,
+# which runs in this shell and may set variables) every STEP seconds (a tenth
+# unless given) until it succeeds (0) or SECONDS (whole) have passed (1).
+# Costly checks, such as screenshots, take a longer step.
 wait_for() {
-  local end=$((SECONDS + $1))
+  local step=0.1
+  if [ "$1" = --every ]; then
+    step=$2
+    shift 2
+  fi
+  # Microseconds since the epoch, read from the clock each time.
+  local end=$((${EPOCHREALTIME/[.,]/} + $1 * 1000000))
   shift
   while true; do
     "$@" && return 0
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.1
+    [ "${EPOCHREALTIME/[.,]/}" -ge $end ] && return 1
+    sleep "$step"
   done
 }
 
