@@ -36,6 +36,8 @@ void startOscReceiver()
     gOscReceiver->start(true);
 }
 
+// The show's GL attributes, then the video mode; none to be had ends the
+// process.
 SDL_Surface* openVideoMode(int width, int height, int bpp, bool fullscreen, bool resizable)
 {
     requestShowGlAttributes();
