@@ -31,7 +31,7 @@ AppWindow::AppWindow(const char* caption, int width, int height, int bpp,
     // Control messages are taken in from before the window exists.
     gOscReceiver = new OscControlReceiver(kOscPort, nullptr);
     if (!gOscReceiver->isBound())
-        failOscPortUnavailable(kOscPort, gOscReceiver->bindError());
+        failOscPortUnavailable(kOscPort, gOscReceiver->bindError(), gOscReceiver->bindErrno());
     gOscReceiver->start(true);
 
     requestShowGlAttributes();
@@ -107,6 +107,8 @@ int AppWindow::addGatedScene(Scene* scene, const std::atomic<float>* gate)
 void AppWindow::drawFrame()
 {
     drawFrameSequence(timeline_, *fboStage_, clock_.frameTime());
+    if (glRanOutOfMemory())
+        failOutOfMemory();
     SDL_GL_SwapBuffers();
 }
 
