@@ -3,5 +3,12 @@
 #pragma once
 
 // "Couldn't set GL video mode: %s\n" with SDL's error text, then SDL_Quit and
-// exit code 2.
+// exit code 2. When the show has used up the descriptors it may open, a
+// second line names that as the likely cause: "The show may open %lu file
+// descriptors (ulimit -n) and has used them up: that is the likely cause\n".
 [[noreturn]] void failNoVideoMode();
+
+// "Out of memory\n", then exit code 2 at once: an allocation of the show's
+// own, or the GL's, failed.
+[[noreturn]] void failOutOfMemory();
+extern const char* const kOutOfMemoryLine;

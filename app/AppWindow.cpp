@@ -32,7 +32,7 @@ void startOscReceiver()
 {
     gOscReceiver = new OscControlReceiver(kOscPort, nullptr);
     if (!gOscReceiver->isBound())
-        failOscPortUnavailable(kOscPort, gOscReceiver->bindError());
+        failOscPortUnavailable(kOscPort, gOscReceiver->bindError(), gOscReceiver->bindErrno());
     gOscReceiver->start(true);
 }
 
@@ -128,6 +128,8 @@ int AppWindow::addGatedScene(Scene* scene, const std::atomic<float>* gate)
 void AppWindow::drawFrame()
 {
     drawFrameSequence(timeline_, *fboStage_, clock_.frameTime());
+    if (glRanOutOfMemory())
+        failOutOfMemory();
     SDL_GL_SwapBuffers();
 }
 

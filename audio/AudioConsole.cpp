@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/FatalExit.h"
+
 const DriverMenuTexts kPlaybackMenuTexts{
     "Choose a PLAYBACK driver\n",
     "-----------------------------\n",
@@ -64,21 +66,16 @@ void checkFmod(int line, SoundResult result)
 
 void failOldSoundVersion(unsigned found, unsigned required)
 {
-    fprintf(stderr, "Error!  You are using an old version of FMOD %08x.  This program requires %08x\n", found,
-            required);
-    fflush(stdout);
-    exit(2);
+    endProcessWithReport(2, "Error!  You are using an old version of FMOD %08x.  This program requires %08x\n",
+                         found, required);
 }
 
 void failMenuEndOfInput()
 {
-    fflush(stdout);
-    fprintf(stderr, "End of input in the driver menu: no driver chosen\n");
-    exit(2);
+    endProcessWithReport(2, "End of input in the driver menu: no driver chosen\n");
 }
 
 void failSpectrumTimer()
 {
-    fprintf(stderr, "Couldn't start the spectrum timer: %s\n", SDL_GetError());
-    exit(2);
+    endProcessWithReport(2, "Couldn't start the spectrum timer: %s\n", SDL_GetError());
 }

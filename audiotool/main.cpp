@@ -13,6 +13,7 @@
 #include "audiotool/AudioTool.h"
 #include "audiotool/AudioToolText.h"
 #include "audiotool/LevelMapping.h"
+#include "base/StandardStreams.h"
 #include "control/OscInputSender.h"
 
 namespace {
@@ -47,6 +48,7 @@ CLI::Validator checkWith(Parse parse)
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     CLI::App app{"Live sound input (driver menus) or a sound file, shown as a spectrum meter until Escape or "
                  "Ctrl-C.",
                  "driftmeadow-audio"};

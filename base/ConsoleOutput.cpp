@@ -80,6 +80,11 @@ ConsoleOutput& ConsoleOutput::start()
     return *sConsole;
 }
 
+ConsoleOutput* ConsoleOutput::running()
+{
+    return sConsole;
+}
+
 ConsoleOutput::ConsoleOutput() : ring_(kCapacity) {}
 
 bool ConsoleOutput::drain(int milliseconds)

@@ -27,6 +27,8 @@ public:
     // exit what is still queued gets at most kExitDrainMs to be written.
     static ConsoleOutput& start();
     static constexpr int kExitDrainMs = 100;
+    // The console once started, null before.
+    static ConsoleOutput* running();
 
     // Waits until all that was printed has been written out, for at most the
     // given time; true when it was.

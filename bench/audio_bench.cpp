@@ -28,6 +28,7 @@
 #include "audio/SoundSystem.h"
 #include "audio/SpectrumData.h"
 #include "audio/SpectrumSampling.h"
+#include "base/StandardStreams.h"
 
 namespace {
 
@@ -188,6 +189,7 @@ void benchLatency(const std::string& burst, double minutes)
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     double minutes = 0.0;
     for (int i = 1; i + 1 < argc; ++i)
         if (!strcmp(argv[i], "--minutes"))

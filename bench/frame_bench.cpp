@@ -12,6 +12,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
+#include "base/StandardStreams.h"
 #include "bench/FrameHarness.h"
 #include "control/ControlState.h"
 #include "gfx/FboStage.h"
@@ -67,6 +68,7 @@ static void compareScene(Scene* scene, const Texture* picture, const char* name,
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     const int frames = argc > 1 ? atoi(argv[1]) : 200;
     const int rounds = argc > 2 ? atoi(argv[2]) : 5;
     gApp = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);

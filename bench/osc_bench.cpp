@@ -30,6 +30,7 @@
 #include <osc/OscReceivedElements.h>
 
 #include "base/ConsoleOutput.h"
+#include "base/StandardStreams.h"
 #include "control/OscControlReceiver.h"
 
 extern char** environ;
@@ -409,6 +410,7 @@ double lossless(const std::vector<BurstResult>& rs)
 
 int main()
 {
+    openStandardStreams();
     // The receiver prints its status lines as the show does, into the
     // show's console.
     ConsoleOutput& console = ConsoleOutput::start();

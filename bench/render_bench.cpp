@@ -18,6 +18,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
+#include "base/StandardStreams.h"
 #include "bench/FrameHarness.h"
 #include "control/ControlState.h"
 #include "render/OfflineRenderer.h"
@@ -47,6 +48,7 @@ static double median(std::vector<double> v)
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     const int frames = argc > 1 ? atoi(argv[1]) : 100;
     const int rounds = argc > 2 ? atoi(argv[2]) : 5;
     gApp = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);

@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <string>
 
+#include "base/DescriptorLimit.h"
 #include "base/FatalExit.h"
 
 const char* const kArgumentOutOfRange = "argument out of range";
@@ -67,10 +69,11 @@ void reportSendFailure(const char* destination, const char* reason)
     fflush(stderr);
 }
 
-void failOscPortUnavailable(unsigned port, const char* reason)
+void failOscPortUnavailable(unsigned port, const char* reason, int errnum)
 {
-    fprintf(stderr, "Couldn't listen for OSC on UDP port %u: %s\n", port, reason);
-    endProcessAfterFailure(2);
+    const std::string shortage = descriptorShortage(errnum);
+    endProcessWithReport(2, "Couldn't listen for OSC on UDP port %u: %s\n", port,
+                         shortage.empty() ? reason : shortage.c_str());
 }
 
 void printThreadQuitting()

@@ -43,8 +43,9 @@ void reportSendFailure(const char* destination, const char* reason);
 
 // The OSC port could not be had (another program holds it): one line on
 // standard error naming the port and the socket's reason, then SDL_Quit and
-// exit code 2.
-[[noreturn]] void failOscPortUnavailable(unsigned port, const char* reason);
+// exit code 2. When the socket's errno (errnum) says no descriptor was left,
+// the line says that instead of oscpack's text, which would blame the port.
+[[noreturn]] void failOscPortUnavailable(unsigned port, const char* reason, int errnum);
 
 // The receive thread being ended, on standard output: "Signaling thread to
 // quit..." before, " thread quitted.\n" once it has ended.

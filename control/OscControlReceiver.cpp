@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -71,12 +72,15 @@ std::string withoutLineEnd(const char* text)
 
 OscControlReceiver::OscControlReceiver(unsigned short port, const char* address)
 {
+    // oscpack's errors carry only a text; the call that failed left errno.
+    errno = 0;
     try {
         const IpEndpointName local = address ? IpEndpointName(address, port)
                                              : IpEndpointName(IpEndpointName::ANY_ADDRESS, port);
         socket_ = new UdpListeningReceiveSocket(local, this);
         enlargeReceiveBuffer(port);
     } catch (const std::exception& e) {
+        bindErrno_ = errno;
         bindError_ = withoutLineEnd(e.what());
     }
 }

@@ -22,7 +22,8 @@ public:
     // Binds the UDP socket (a null address means every local interface), with
     // a receive buffer that holds a burst of some ten thousand messages; does
     // not start receiving. When the port cannot be had, isBound() is false
-    // and bindError() says why; no exception leaves the constructor.
+    // and bindError() says why, bindErrno() with the system's error number
+    // (0 when there was none); no exception leaves the constructor.
     OscControlReceiver(unsigned short port, const char* address);
     // Ends a receive thread that still runs, then closes the socket.
     virtual ~OscControlReceiver();
@@ -31,6 +32,7 @@ public:
 
     bool isBound() const { return socket_ != nullptr; }
     const char* bindError() const { return bindError_.c_str(); }
+    int bindErrno() const { return bindErrno_; }
 
     // Starts the receive loop: on a new thread when `threaded`, otherwise in
     // the calling thread, which it then blocks. Call once, when bound.
@@ -69,6 +71,7 @@ private:
     SDL_Thread* thread_ = nullptr;
     bool threaded_ = false;
     std::string bindError_;
+    int bindErrno_ = 0;
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> loopEnded_{false};
 };

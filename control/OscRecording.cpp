@@ -203,6 +203,10 @@ const char* readArgument(char type, LineReader& in, osc::OutboundPacketStream& o
 
 const char* OscRecording::parseLine(const std::string& line, double& seconds, std::vector<char>& packet)
 {
+    // A NUL byte would end the address or a string early, and the rest of the
+    // line would be read as something it is not.
+    if (line.find('\0') != std::string::npos)
+        return "a NUL byte in the line";
     LineReader in(line);
     uint32_t s = 0, f = 0;
     if (!parseTimeTag(in.word(), s, f))

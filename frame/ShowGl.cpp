@@ -4,6 +4,35 @@
 #include <GL/glu.h>
 #include <SDL.h>
 
+#include <cstdlib>
+
+void keepShaderCacheOffDisk()
+{
+    // Any of these set means the user has chosen: the cache's folder, or
+    // whether there is one (the second name is the older spelling).
+    static const char* const kUserChoices[] = {"MESA_SHADER_CACHE_DISABLE", "MESA_GLSL_CACHE_DISABLE",
+                                               "MESA_SHADER_CACHE_DIR", "MESA_GLSL_CACHE_DIR"};
+    for (const char* name : kUserChoices)
+        if (getenv(name))
+            return;
+    // Without the cache the shaders are compiled anew at each start, about
+    // 0.3 s on llvmpipe.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
+}
+
+bool glRanOutOfMemory()
+{
+    // Each call clears one flag; a GL keeps only a few.
+    bool outOfMemory = false;
+    for (int i = 0; i < 16; ++i) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR)
+            break;
+        outOfMemory = outOfMemory || error == GL_OUT_OF_MEMORY;
+    }
+    return outOfMemory;
+}
+
 void requestShowGlAttributes()
 {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);

@@ -6,9 +6,11 @@
 
 [[noreturn]] static void endProcess(const char* message)
 {
-    fputs(message, stderr);
-    endProcessAfterFailure(2);
+    endProcessWithReport(2, "%s", message);
 }
+
+// The framebuffer reports are error lines written at start-up: what was
+// printed before them is written out first, so they keep their place.
 
 void failFramebufferExtensionMissing()
 {
@@ -20,6 +22,11 @@ void failFramebufferSizeNotPositive()
     endProcess("Width and height of FBO must be positive\n");
 }
 
+void failFramebufferIncompleteAtStartup()
+{
+    endProcessAfterFailure(2);
+}
+
 void reportFramebufferCreated(int width, int height)
 {
     printf("Successfully created the frame buffer object (%i x %i)\n", width, height);
@@ -27,6 +34,7 @@ void reportFramebufferCreated(int width, int height)
 
 void reportFramebufferUnsupported()
 {
+    writeOutPrintedLines();
     fprintf(stderr, "Failed to create the frame buffer object, please verify your format\n");
 }
 
@@ -47,6 +55,7 @@ const char* framebufferStatusName(GLenum status)
 
 void reportFramebufferStatus(GLenum status)
 {
+    writeOutPrintedLines();
     if (const char* name = framebufferStatusName(status))
         fprintf(stderr, "OpenGL FBO error: %s\n", name);
     else

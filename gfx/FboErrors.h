@@ -20,6 +20,12 @@ void reportFramebufferUnsupported();
 void reportFramebufferStatus(GLenum status);
 // The name of one of the extension's incomplete statuses, or null.
 const char* framebufferStatusName(GLenum status);
+// A framebuffer the process draws every frame into (the stage's own, or a
+// renderer's stand-in for the window) came out incomplete at start-up, its
+// status line just written: every frame would be lost or crash the driver
+// (short of memory, Mesa gives such a framebuffer), so exit code 2, no more text.
+[[noreturn]] void failFramebufferIncompleteAtStartup();
+
 // "Invalid FrameBufferObject index\n": use of an object without a framebuffer.
 void reportInvalidFramebuffer();
 

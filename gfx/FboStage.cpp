@@ -28,6 +28,8 @@ FboStage::FboStage(int windowWidth, int windowHeight)
     reportStageSize(width, height);
     fbo = new FrameBufferObject;
     fbo->create(width, height, FrameBufferObject::DepthBuffer24);
+    if (!fbo->isComplete())
+        failFramebufferIncompleteAtStartup();
 }
 
 FboStage::~FboStage()

@@ -20,7 +20,8 @@ public:
     };
 
     // Prints the stage size and creates the frame-buffer object with a 24-bit
-    // depth buffer. Window sizes below 1 end the process (exit code 2).
+    // depth buffer. Window sizes below 1, or a framebuffer that comes out
+    // incomplete (reported first), end the process (exit code 2).
     FboStage(int windowWidth, int windowHeight);
     virtual ~FboStage();
     FboStage(const FboStage&) = delete;

@@ -69,10 +69,11 @@ void FrameBufferObject::create(int w, int h, int flags)
 }
 
 // An incomplete framebuffer is reported and kept: drawing into it then has
-// no effect, and the show goes on.
+// no effect. Whoever cannot do without it asks isComplete().
 void FrameBufferObject::checkStatus()
 {
     const GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+    complete = status == GL_FRAMEBUFFER_COMPLETE_EXT;
     if (status == GL_FRAMEBUFFER_COMPLETE_EXT)
         reportFramebufferCreated(width, height);
     else if (status == GL_FRAMEBUFFER_UNSUPPORTED_EXT)

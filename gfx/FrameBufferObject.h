@@ -39,6 +39,9 @@ public:
     // attachment index, clamped to 0..15, of the framebuffer bound now.
     void attachColorTexture(Texture* texture, int index, GLuint name);
 
+    // Whether `create` found the framebuffer complete.
+    bool isComplete() const { return complete; }
+
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     GLuint getFramebuffer() const { return framebuffer; }
@@ -57,4 +60,5 @@ private:
     GLuint stencilBuffer = 0;
     GLuint colorTextureName = 0;
     Texture* colorTexture = nullptr;
+    bool complete = false;
 };

@@ -1,6 +1,7 @@
 #include "gfx/Image.h"
 
 #include "gfx/ImageErrors.h"
+#include "gfx/PictureFolders.h"
 
 #include <SDL_image.h>
 #include <fcntl.h>
@@ -320,8 +321,9 @@ Image::~Image()
 
 void Image::load(const char* fileName, int w, int h)
 {
+    // The name is found from any working directory; the load line keeps it.
     std::vector<unsigned char> bytes;
-    if (!readPictureFile(fileName, bytes) || !loadBytes(bytes.data(), bytes.size(), fileName, w, h))
+    if (!readPictureFile(PictureFolders::locate(fileName).c_str(), bytes) || !loadBytes(bytes.data(), bytes.size(), fileName, w, h))
         failImageLoad(fileName);
 }
 

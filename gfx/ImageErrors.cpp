@@ -6,14 +6,12 @@
 
 void failImageLoad(const char* fileName)
 {
-    fprintf(stderr, "Image: Unable to load file \"%s\"\n", fileName);
-    endProcessAfterFailure(1);
+    endProcessWithReport(1, "Image: Unable to load file \"%s\"\n", fileName);
 }
 
 void failCreateSurface(const char* reason)
 {
-    fprintf(stderr, "%s: %s", "SDL_CreateRGBSurface failed", reason);
-    endProcessAfterFailure(1);
+    endProcessWithReport(1, "%s: %s", "SDL_CreateRGBSurface failed", reason);
 }
 
 void printImageLoaded(const char* fileName, int fileW, int fileH, int surfaceW, int surfaceH,

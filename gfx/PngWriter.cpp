@@ -63,7 +63,7 @@ std::string PngWriter::write(const std::string& path, const unsigned char* rgb, 
         rows[static_cast<size_t>(y)] = const_cast<png_bytep>(rgb + stride * static_cast<size_t>(source));
     }
 
-    const std::string partial = path + ".part";
+    const std::string partial = path + kPartialSuffix;
     FILE* file = fopen(partial.c_str(), "wb");
     if (!file)
         return strerror(errno);

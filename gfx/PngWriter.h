@@ -7,6 +7,9 @@
 
 class PngWriter {
 public:
+    // Added to a file's name while it is being written.
+    static constexpr const char* kPartialSuffix = ".part";
+
     // rgb: height rows of width * 3 bytes, packed. With bottomUp the first row
     // is the picture's bottom one, as GL reads pixels back; the file always
     // starts with the top row. The file is written under a temporary name and

@@ -1,5 +1,7 @@
 #include "render/FrameWriter.h"
 
+#include <new>
+
 #include "gfx/PngWriter.h"
 
 FrameWriter::FrameWriter(int width, int height)
@@ -45,6 +47,16 @@ bool FrameWriter::finish()
     return failure_.empty();
 }
 
+// An allocation that fails while a frame is encoded fails that frame.
+std::string FrameWriter::writeJob(const Job& job) const
+{
+    try {
+        return PngWriter::write(job.path, job.rgb.data(), width_, height_, true);
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    }
+}
+
 // Takes the oldest frame, writes it outside the lock, and gives its buffer
 // back for a later frame. After a failure the frames still waiting are
 // dropped: the render stops at the first frame that could not be written.
@@ -59,7 +71,7 @@ void FrameWriter::run()
         waiting_.pop_front();
         busy_ = true;
         lock.unlock();
-        const std::string fault = PngWriter::write(job.path, job.rgb.data(), width_, height_, true);
+        const std::string fault = writeJob(job);
         lock.lock();
         busy_ = false;
         spare_.push_back(std::move(job.rgb));

@@ -42,6 +42,7 @@ private:
     static constexpr std::size_t kMaxWaiting = 2;
 
     void run();
+    std::string writeJob(const Job& job) const;
 
     const int width_;
     const int height_;

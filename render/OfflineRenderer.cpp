@@ -7,6 +7,7 @@
 
 #include "frame/FrameSequence.h"
 #include "frame/ShowGl.h"
+#include "gfx/FboErrors.h"
 #include "gfx/FboStage.h"
 #include "gfx/FrameBufferObject.h"
 #include "gfx/Texture.h"
@@ -54,6 +55,8 @@ void OfflineRenderer::setUpGl()
 
     window_ = new FrameBufferObject;
     window_->create(w, h, 0);
+    if (!window_->isComplete())
+        failFramebufferIncompleteAtStartup();
     window_->bind();
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -90,6 +93,8 @@ void OfflineRenderer::drawFrame(double t)
     window_->bind();
     drawFrameSequence(timeline_, *stage_, static_cast<float>(t));
     window_->unbind();
+    if (glRanOutOfMemory())
+        failRenderOutOfMemory();
 }
 
 bool OfflineRenderer::writeFrame(int k)

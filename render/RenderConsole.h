@@ -8,6 +8,15 @@
 // file, an unwritable folder or no GL context, before anything is drawn.
 [[noreturn]] void failRenderSetup(const std::string& why);
 
+// "driftmeadow-render: removed <n> unfinished frame file(s) that an
+// interrupted render left in <dir>\n".
+void reportUnfinishedFramesRemoved(const std::string& dir, int count);
+
+// "driftmeadow-render: out of memory\n", then exit code 2 at once: an
+// allocation of the renderer's own, or the GL's, failed.
+[[noreturn]] void failRenderOutOfMemory();
+extern const char* const kRenderOutOfMemoryLine;
+
 // "driftmeadow-render: cannot write <path>: <why>\n"; the render stops.
 void reportFrameNotWritten(const std::string& path, const std::string& why);
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "gfx/PictureFolders.h"
 #include "scenes/ImageSequenceScene.h"
 
 namespace {
@@ -17,8 +18,10 @@ namespace {
 // falls on a frame time computed in double still counts as reached.
 constexpr double kTimeSlack = 1e-9;
 
-bool isReadableFile(const std::string& path)
+// Pictures are found as the image loader finds them, from any working folder.
+bool isReadableFile(const std::string& name)
 {
+    const std::string path = PictureFolders::locate(name);
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;

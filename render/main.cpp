@@ -5,10 +5,16 @@
 
 #include <cstdio>
 #include <map>
+#include <new>
+#include <system_error>
 #include <string>
 
+#include "base/OutOfMemory.h"
+#include "base/StandardStreams.h"
+#include "frame/ShowGl.h"
 #include "render/OfflineRenderer.h"
 #include "render/OffscreenGlContext.h"
+#include "render/OutputFolderLock.h"
 #include "render/RenderConsole.h"
 #include "render/RenderSettings.h"
 
@@ -54,15 +60,35 @@ static RenderSettings parseOptions(int argc, char** argv)
     return s;
 }
 
-int main(int argc, char** argv)
+static int render(const RenderSettings& settings)
 {
-    const RenderSettings settings = parseOptions(argc, argv);
     const std::string fault = settings.check();
     if (!fault.empty())
         failRenderSetup(fault);
+    // Held to the end of the render: no other render writes into the folder.
+    const OutputFolderLock lock(settings.outDir);
+    if (!lock.error().empty())
+        failRenderSetup(lock.error());
+    if (const int removed = lock.removeUnfinishedFrames())
+        reportUnfinishedFramesRemoved(settings.outDir, removed);
+    keepShaderCacheOffDisk();
     OffscreenGlContext gl;
     if (!gl.ok())
         failRenderSetup("no off-screen OpenGL context: " + gl.error());
     OfflineRenderer renderer(settings);
     return renderer.run();
+}
+
+int main(int argc, char** argv)
+{
+    openStandardStreams();
+    reportUncaughtOutOfMemory(kRenderOutOfMemoryLine);
+    try {
+        return render(parseOptions(argc, argv));
+    } catch (const std::bad_alloc&) {
+        failRenderOutOfMemory();
+    } catch (const std::system_error& e) {
+        // A thread the system would not start.
+        failRenderSetup(e.what());
+    }
 }

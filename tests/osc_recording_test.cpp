@@ -10,6 +10,7 @@
 #include "support/OscTestPeer.h"
 
 using namespace testing::internal;
+using namespace std::string_literals;
 
 namespace {
 
@@ -66,6 +67,8 @@ TEST_F(OscRecordingTest, ALineThatCannotBeReadSaysWhy)
         {T + "/x s unquoted", "not a quoted string"},
         {T + "/x b [3 byte blob]", "cannot be read back"},
         {T + "/x s \"" + std::string(5000, 'a') + "\"", "longer than a datagram"},
+        {T + "/driftmeadow\0/x ii 2 32765"s, "a NUL byte"},
+        {T + "/x s \"a\0b\""s, "a NUL byte"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line.substr(0, 60));
@@ -82,13 +85,15 @@ TEST_F(OscRecordingTest, TheReplayAppliesEachMessageAtItsTimeThroughTheLiveDispa
     std::istringstream text("eec0816e.00000000 /driftmeadow ii 2 32765\n"
                             "\n"
                             "eec0816e.00000000 driftmeadow ii 2 0\n"
+                            "eec0816e.00000000 /driftmeadow\0 ii 2 0\n"s
                             "eec0816e.80000000 /CTL ii 1 2\r\n"
                             "eec0816f.00000000 /driftmeadow ii 0 8191\n"
                             "eec0816e.40000000 /NOTE iii 1 60 100\n");
     OscRecording recording;
     CaptureStderr();
     recording.read(text, "take1.osc");
-    EXPECT_EQ(GetCapturedStderr(), "take1.osc:3: the address does not begin with /; line skipped\n");
+    EXPECT_EQ(GetCapturedStderr(), "take1.osc:3: the address does not begin with /; line skipped\n"
+                                   "take1.osc:4: a NUL byte in the line; line skipped\n");
     EXPECT_EQ(recording.messageCount(), 4u);
 
     // Per step: the time applied up to, what the console shows, what is set.

@@ -13,7 +13,9 @@
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
+#include "base/StandardStreams.h"
 #include "control/ControlState.h"
+#include "frame/ShowGl.h"
 #include "scenes/landscape/LandscapeScene.h"
 
 static bool writeFrame(const char* folder, int index)
@@ -37,6 +39,8 @@ static bool writeFrame(const char* folder, int index)
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
+    keepShaderCacheOffDisk();
     if (argc != 2) {
         fprintf(stderr, "usage: landscape_frames <folder>\n");
         return 2;

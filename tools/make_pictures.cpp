@@ -23,6 +23,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/StandardStreams.h"
+
 namespace {
 
 const float kPi = 3.14159265f;
@@ -485,6 +487,7 @@ void makeDirectory(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     if (argc != 2) {
         fprintf(stderr, "usage: make_pictures IMAGES_DIRECTORY\n");
         return 2;

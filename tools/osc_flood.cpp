@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/StandardStreams.h"
+
 namespace {
 
 struct Look {
@@ -229,6 +231,7 @@ const CLI::Validator kPositive(
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     Options o;
     CLI::App app{"Floods a show's OSC port with valid messages and malformed datagrams, turning the "
                  "look every period, then prints what it sent."};

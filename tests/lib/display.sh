@@ -20,7 +20,10 @@ start_virtual_display() {
     { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
     # -noreset: without it the server resets whenever its last client
     # leaves, and a client connecting meanwhile (parallel tests) is refused.
-    Xvfb ":$n" -screen 0 "$screen" "$@" -nolisten tcp -noreset >/dev/null 2>&1 &
+    # In a session of its own, so that a Ctrl-C at the terminal reaches the
+    # programs on the display but not the display itself: they end first.
+    # (setsid execs the server in place: $! is the server's own process.)
+    setsid Xvfb ":$n" -screen 0 "$screen" "$@" -nolisten tcp -noreset >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 1 100); do
