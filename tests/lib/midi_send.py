@@ -2,7 +2,8 @@
 # JACK_DEFAULT_SERVER. Opens an output port CLIENT:out, connects it to DEST
 # (unless "-"), and sends the messages, each as one JACK event: bytes as
 # numbers (0x.. allowed), messages separated by "/". With --hold it then
-# keeps the port open until its standard input ends.
+# sends each line of its standard input the same way, and keeps the port
+# until that input ends.
 #   /usr/bin/python3 tests/lib/midi_send.py CLIENT DEST [--hold] "0xB0 74 127 / 74 0"
 import subprocess
 import sys
@@ -19,10 +20,17 @@ out = rtmidi.MidiOut(rtmidi.API_UNIX_JACK, name=client)
 out.open_virtual_port("out")
 if dest != "-":
     subprocess.run(["jack_connect", client + ":out", dest], check=True)
-for message in " ".join(args[2:]).split("/"):
-    if message.strip():
-        out.send_message([int(b, 0) for b in message.split()])
-# The JACK process cycle (5.3 ms at 256 frames) carries the events out.
-time.sleep(0.1)
+
+
+def send(messages):
+    for message in messages.split("/"):
+        if message.strip():
+            out.send_message([int(b, 0) for b in message.split()])
+    # The JACK process cycle (5.3 ms at 256 frames) carries the events out.
+    time.sleep(0.1)
+
+
+send(" ".join(args[2:]))
 if hold:
-    sys.stdin.read()
+    for line in sys.stdin:
+        send(line)
