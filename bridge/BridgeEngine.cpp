@@ -210,7 +210,7 @@ void BridgeEngine::mirror(const MidiMessage& m, Clock::time_point now)
 
 void BridgeEngine::learn(const std::string& control, const std::string& spec)
 {
-    if (settings_.learn && learned_.insert(spec).second)
+    if (settings_.learn && learned_.size() < kMaxLearned && learned_.insert(spec).second)
         lines_(learnedLine(control, spec));
 }
 

@@ -42,6 +42,8 @@ public:
     // Events waiting beyond this are dropped (and counted): a flood must not
     // eat the memory.
     static constexpr std::size_t kMaxQueued = 1 << 16;
+    // Controls --learn remembers as printed; beyond that it prints no more.
+    static constexpr std::size_t kMaxLearned = 4096;
 
     struct Settings {
         std::vector<MappingRule> mappings;
