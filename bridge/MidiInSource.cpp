@@ -128,7 +128,7 @@ bool MidiInSource::tryConnect()
         const std::string name = in_->getPortName(i);
         if (name.empty() || lowered(name).find(wanted) == std::string::npos)
             continue;
-        parser_ = MidiParser();
+        connection_.fetch_add(1);
         try {
             in_->openPort(i, kPortName);
         } catch (const RtMidiError&) {
@@ -197,6 +197,11 @@ void MidiInSource::watch()
 void MidiInSource::onBytes(double, std::vector<unsigned char>* bytes, void* source)
 {
     MidiInSource& self = *static_cast<MidiInSource*>(source);
+    const unsigned connection = self.connection_.load();
+    if (connection != self.parserConnection_) {
+        self.parser_ = MidiParser();  // no running status from a port before
+        self.parserConnection_ = connection;
+    }
     self.parsed_.clear();
     self.parser_.feed(bytes->data(), bytes->size(), self.parsed_);
     for (const MidiMessage& m : self.parsed_)

@@ -8,6 +8,7 @@
 // calls start and watch; RtMidi's thread delivers the bytes.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,7 +58,12 @@ private:
     BridgeEngine& engine_;
     BridgeEngine::LineSink lines_;
     std::unique_ptr<RtMidiIn> in_;
-    MidiParser parser_;  // RtMidi's thread only, while a port is open
+    // Counts the ports opened; RtMidi's thread starts its parser afresh
+    // when it sees a new one.
+    std::atomic<unsigned> connection_{0};
+    // RtMidi's thread only.
+    MidiParser parser_;
+    unsigned parserConnection_ = 0;
     std::vector<MidiMessage> parsed_;
     std::string connected_;  // the port's name; empty while waiting
     JackServerWatch jack_;

@@ -46,7 +46,7 @@ wait_for 10 said "MIDI in: 'Ctl:out' (JACK)" || fail "the port was not taken: $(
 echo "0xB2 74 127 / 0x90 60 100 / 0x80 60 0 / 0xE0 0x7F 0x7F / 0xF8 / 0xF0 1 2 0xF7" >&"$CTL_OUT"
 for line in "/CTL iii 2 74 127" "/driftmeadow ii 2 32765" "/NOTE iii 0 60 100" "/NOTE iii 0 60 0" \
             "/driftmeadow ii 5 0" "/BEND ii 0 16383" "/driftmeadow ii 6 2000"; do
-  wait_for 5 shown "$line" || fail "the show never got '$line': $(cat "$work/show")"
+  wait_for 5 shown "$line" || fail "the show never got '$line': $(cat "$work/show" "$work/out" "$work/err")"
 done
 echo "ok: CC, Note On, Note Off and Pitch Bend are mirrored with channels 0 to 15 and mapped; clock and SysEx passed over"
 for line in "cc 3:74 moved: --map ID=midi:cc:3:74" "note 1:60 moved: --map ID=midi:note:1:60" \
