@@ -145,12 +145,6 @@ bool parseOption(const std::string& option, MappingRule& rule, std::string& seen
 
 }  // namespace
 
-bool MappingSource::operator==(const MappingSource& o) const
-{
-    return kind == o.kind && channel == o.channel && number == o.number && address == o.address &&
-           argument == o.argument;
-}
-
 bool parseMapping(const std::string& text, MappingRule& rule, std::string& error)
 {
     rule = MappingRule();

@@ -17,8 +17,6 @@ struct MappingSource {
     std::string address;  // OSC address, exact
     int argument = 1;     // OSC: which argument, from 1
     bool argumentGiven = false;  // written as osc:/ADDRESS:N
-
-    bool operator==(const MappingSource& o) const;
 };
 
 // "ID=SOURCE[,min=V][,max=V][,invert][,smooth=MS]".
