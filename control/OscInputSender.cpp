@@ -80,7 +80,16 @@ bool OscInputSender::sendFrame(const std::vector<std::pair<int, int>>& values, u
 {
     if (!mayStartFrame(nowMs))
         return false;
-    const std::string failure = sendAll(values);
+    return reportOnce(sendAll(values));
+}
+
+bool OscInputSender::sendMessage(const char* address, std::initializer_list<int> arguments)
+{
+    return reportOnce(sendDatagram(address, arguments));
+}
+
+bool OscInputSender::reportOnce(const std::string& failure)
+{
     if (failure.empty() || failureReported_)
         return false;
     failureReported_ = true;
@@ -102,9 +111,20 @@ bool OscInputSender::mayStartFrame(uint32_t nowMs)
 
 std::string OscInputSender::sendAll(const std::vector<std::pair<int, int>>& values)
 {
+    std::string failure;
+    for (const auto& [id, value] : values) {
+        std::string f = sendDatagram(kInputAddress, {id, value});
+        if (failure.empty())
+            failure = std::move(f);
+    }
+    return failure;
+}
+
+std::string OscInputSender::sendDatagram(const char* address, std::initializer_list<int> arguments)
+{
     if (!socket_) {
         // Connecting a UDP socket only picks the route; without one (no
-        // network yet) it fails, and the next frame tries again.
+        // network yet) it fails, and the next message tries again.
         errno = 0;
         try {
             auto socket = std::make_unique<UdpSocket>();
@@ -114,17 +134,19 @@ std::string OscInputSender::sendAll(const std::vector<std::pair<int, int>>& valu
             return errno != 0 ? strerror(errno) : e.what();
         }
     }
-    std::string failure;
-    for (const auto& [id, value] : values) {
-        char buffer[64];
-        osc::OutboundPacketStream packet(buffer, sizeof buffer);
-        packet << osc::BeginMessage(kInputAddress) << osc::int32(id) << osc::int32(value) << osc::EndMessage;
-        // oscpack's Send drops send()'s result; errno, cleared just before,
-        // still tells whether the datagram went out.
-        errno = 0;
-        socket_->Send(packet.Data(), packet.Size());
-        if (errno != 0 && failure.empty())
-            failure = strerror(errno);
+    char buffer[256];
+    osc::OutboundPacketStream packet(buffer, sizeof buffer);
+    try {
+        packet << osc::BeginMessage(address);
+        for (int a : arguments)
+            packet << osc::int32(a);
+        packet << osc::EndMessage;
+    } catch (const osc::Exception& e) {
+        return e.what();  // an address too long for one datagram
     }
-    return failure;
+    // oscpack's Send drops send()'s result; errno, cleared just before,
+    // still tells whether the datagram went out.
+    errno = 0;
+    socket_->Send(packet.Data(), packet.Size());
+    return errno != 0 ? strerror(errno) : std::string();
 }

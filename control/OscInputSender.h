@@ -1,11 +1,13 @@
 // OscInputSender: sends input values to a show's OSC port, each as one
-// "/driftmeadow" ID value message in a UDP datagram (oscpack), and keeps
-// every ID to at most 50 messages in any second. UDP has no connection: a
-// send that fails (nobody listening, no route) is reported once on standard
-// error, and sending simply goes on. The owner's thread only.
+// "/driftmeadow" ID value message in a UDP datagram (oscpack); frames of
+// values are kept to at most 50 in any second, single messages are paced by
+// the caller. UDP has no connection: a send that fails (nobody listening, no
+// route) is reported once on standard error, and sending simply goes on.
+// The owner's thread only.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,10 +40,18 @@ public:
     // so that a console display can start again below it.
     bool sendFrame(const std::vector<std::pair<int, int>>& values, uint32_t nowMs);
 
+    // One message of int32 arguments at any address ("/driftmeadow",
+    // "/CTL", ...), sent at once. Returns true when this call printed the
+    // failure line.
+    bool sendMessage(const char* address, std::initializer_list<int> arguments);
+
 private:
     bool mayStartFrame(uint32_t nowMs);
     // Errno's text for the first failure; empty when all went out.
     std::string sendAll(const std::vector<std::pair<int, int>>& values);
+    // Errno's text when the datagram could not go out; empty when it did.
+    std::string sendDatagram(const char* address, std::initializer_list<int> arguments);
+    bool reportOnce(const std::string& failure);
 
     static constexpr int kFramesPerSecond = 50;
     Destination destination_;

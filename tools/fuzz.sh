@@ -10,7 +10,9 @@
 # Targets: osc_packet (the default: one OSC datagram through the receiver's
 # packet path), osc_recording (an oscdump recording read and applied),
 # picture_load (one picture file's bytes through the image load),
-# sound_file (one sound file's bytes through the sound layer's decoding).
+# sound_file (one sound file's bytes through the sound layer's decoding),
+# mapping (one text through the bridge's mapping language), osc_in (one OSC
+# datagram from an app through the bridge's OSC in and its engine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -35,7 +37,18 @@ case $target in
     sources=(audio/SoundFile.cpp)
     libs=(-lsndfile)
     limits=(-timeout=5 -max_len=16384 -rss_limit_mb=2048) ;;
-  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file)" >&2; exit 2 ;;
+  mapping)
+    sources=(bridge/MappingRule.cpp bridge/BridgeConsole.cpp)
+    libs=()
+    limits=(-timeout=2 -max_len=512 -rss_limit_mb=1024) ;;
+  osc_in)
+    sources=(bridge/OscInSource.cpp bridge/OscFeedback.cpp bridge/BridgeEngine.cpp bridge/MappingRule.cpp
+             bridge/BridgeConsole.cpp control/OscInputSender.cpp control/OscPacketCheck.cpp control/OscConsole.cpp
+             base/FatalExit.cpp)
+    libs=(-loscpack $(sdl-config --libs) -pthread)
+    limits=(-timeout=2 -max_len=4200 -rss_limit_mb=1024) ;;
+  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, mapping, osc_in)" >&2
+     exit 2 ;;
 esac
 mkdir -p "$out/corpus" "$out/artifacts"
 cp -n "fuzz/corpus/$target"/* "$out/corpus/"

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev iproute2 util-linux procps
   portaudio19-dev libsndfile1-dev libfftw3-dev libasound2-dev libcli11-dev
   pulseaudio pulseaudio-utils alsa-utils libasound2-plugins sox tmux
+  librtmidi-dev libjack-jackd2-dev jackd2 python3-rtmidi
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -19,4 +20,7 @@ done
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 $SUDO apt-get update
+# jackd2 asks whether to run with realtime priority: no (the tests run it in
+# userspace), asked ahead so the install stays non-interactive.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $SUDO debconf-set-selections
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
