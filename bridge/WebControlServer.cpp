@@ -207,7 +207,12 @@ bool WebControlServer::admitted(mg_connection* connection, bool webSocket)
 void WebControlServer::refuse(mg_connection* connection, const std::string& why)
 {
     const std::string host = mg_get_request_info(connection)->remote_addr;
-    mg_send_http_error(connection, 403, "%s", "Forbidden");
+    // Written whole: civetweb's error page is not sent while a WebSocket
+    // upgrade is being decided.
+    static const char kForbidden[] =
+        "HTTP/1.1 403 Forbidden\r\nContent-Type: text/plain\r\nContent-Length: 10\r\nConnection: close\r\n\r\n"
+        "Forbidden\n";
+    mg_write(connection, kForbidden, sizeof kForbidden - 1);
     bool say;
     {
         std::lock_guard<std::mutex> lock(mutex_);
