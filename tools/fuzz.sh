@@ -10,7 +10,8 @@
 # Targets: osc_packet (the default: one OSC datagram through the receiver's
 # packet path), osc_recording (an oscdump recording read and applied),
 # picture_load (one picture file's bytes through the image load),
-# sound_file (one sound file's bytes through the sound layer's decoding).
+# sound_file (one sound file's bytes through the sound layer's decoding),
+# page_message (one WebSocket text frame through the control page's parser).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -35,7 +36,11 @@ case $target in
     sources=(audio/SoundFile.cpp)
     libs=(-lsndfile)
     limits=(-timeout=5 -max_len=16384 -rss_limit_mb=2048) ;;
-  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file)" >&2; exit 2 ;;
+  page_message)
+    sources=(bridge/PageMessage.cpp)
+    libs=()
+    limits=(-timeout=2 -max_len=256 -rss_limit_mb=1024) ;;
+  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, page_message)" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus" "$out/artifacts"
 cp -n "fuzz/corpus/$target"/* "$out/corpus/"
