@@ -13,6 +13,8 @@
 #include "bridge/LiveDisplay.h"
 #include "bridge/MidiInSource.h"
 #include "bridge/OscInSource.h"
+#include "bridge/WebAccess.h"
+#include "bridge/WebControlServer.h"
 #include "control/OscConsole.h"
 
 namespace {
@@ -100,6 +102,24 @@ int runBridge(const BridgeOptions& options)
             failOscPortUnavailable(unsigned(options.oscInAt.port), oscIn->bindError().c_str());
         engine.addListener(&oscIn->feedback());
     }
+    std::unique_ptr<WebControlServer> web;
+    std::vector<std::string> addresses;
+    if (options.web) {
+        const std::string token = options.webToken.empty() ? makeWebToken() : options.webToken;
+        if (token.empty()) {
+            reportFailure(webNoToken());
+            return 2;
+        }
+        web = std::make_unique<WebControlServer>(options.webHost, options.webPort, token, options.mappings, engine,
+                                                 lines);
+        std::string why;
+        if (!web->start(why)) {
+            reportFailure(why);
+            return 2;
+        }
+        engine.addListener(web.get());
+        addresses = pageAddresses(options.webHost, options.webPort, token);
+    }
     engine.start();
     if (oscIn)
         oscIn->start();
@@ -115,6 +135,11 @@ int runBridge(const BridgeOptions& options)
     }
     if (oscIn)
         display.line(oscInLine(options.oscInText));
+    for (const std::string& address : addresses)
+        display.line(webAddressLine(address));
+    if (web && terminal)
+        for (const std::string& row : qrCodeLines(addresses.front()))
+            display.line(row);
     display.line(sendingLine(destinationNames(options)));
     display.line(runningLine());
 
@@ -124,6 +149,8 @@ int runBridge(const BridgeOptions& options)
     midi.reset();
     if (oscIn)
         oscIn->stop();
+    if (web)
+        web->stop();
     engine.stop();
     display.finish();
     return 0;

@@ -161,3 +161,54 @@ std::string fellBehindLine(unsigned long long dropped)
     return "The bridge fell behind: " + std::to_string(dropped) + (dropped == 1 ? " event" : " events") +
            " dropped";
 }
+
+std::string webBadHost(const std::string& host)
+{
+    return "'" + host + "' is not an IPv4 address";
+}
+
+std::string webBadPort()
+{
+    return "the port must be a number from 1 to 65535";
+}
+
+std::string webBadToken()
+{
+    return "the token must be 8 to 64 letters, digits, '_' or '-'";
+}
+
+std::string webAddressLine(const std::string& address)
+{
+    return "Control page: " + address;
+}
+
+std::string webListenFailed(const std::string& where, const std::string& why)
+{
+    return "the control page cannot listen on " + where + ": " + why;
+}
+
+std::string webNoToken()
+{
+    return "no random token can be made for the control page; give one with --web-token";
+}
+
+std::string webPageOpenedLine(const std::string& peer, int open)
+{
+    return "Control page: opened from " + peer + " (" + std::to_string(open) + " open)";
+}
+
+std::string webPageClosedLine(const std::string& peer, int open)
+{
+    return "Control page: closed on " + peer + " (" + std::to_string(open) + " open)";
+}
+
+std::string webRefusedLine(const std::string& peer, const std::string& why)
+{
+    return "Control page: refused a request from " + peer + " " + why;
+}
+
+std::string webDroppedLine(unsigned long long oversized, unsigned long long malformed, unsigned long long tooFast)
+{
+    return "Control page: messages dropped so far: " + std::to_string(oversized) + " too long, " +
+           std::to_string(malformed) + " malformed, " + std::to_string(tooFast) + " too fast";
+}

@@ -62,3 +62,17 @@ std::string learnedLine(const std::string& control, const std::string& spec);
 std::string notANumberLine(const std::string& address, const std::string& sender, int argument);
 std::string unsoundDatagramLine(const std::string& sender, const std::string& why);
 std::string fellBehindLine(unsigned long long dropped);
+
+// The control page (--web).
+std::string webBadHost(const std::string& host);
+std::string webBadPort();
+std::string webBadToken();
+std::string webAddressLine(const std::string& address);
+std::string webListenFailed(const std::string& where, const std::string& why);
+std::string webNoToken();
+std::string webPageOpenedLine(const std::string& peer, int open);
+std::string webPageClosedLine(const std::string& peer, int open);
+// Why a request was refused: "without the token", "from another origin",
+// "with every page taken".
+std::string webRefusedLine(const std::string& peer, const std::string& why);
+std::string webDroppedLine(unsigned long long oversized, unsigned long long malformed, unsigned long long tooFast);

@@ -102,6 +102,16 @@ void BridgeEngine::setInput(int id, double level, EventOrigin origin)
     enqueue(DirectInput{id, level, std::move(origin)});
 }
 
+void BridgeEngine::seek(int seconds)
+{
+    enqueue(Transport{false, seconds, 0});
+}
+
+void BridgeEngine::loop(int start, int end)
+{
+    enqueue(Transport{true, start, end});
+}
+
 int BridgeEngine::lastSent(int id) const
 {
     return id >= 0 && id < kInputValueCount ? lastSent_[id].load(std::memory_order_relaxed) : -1;
@@ -188,6 +198,12 @@ void BridgeEngine::handle(const DirectInput& d, Clock::time_point now)
     if (d.id >= 0 && d.id < kInputValueCount && std::isfinite(d.level))
         setTarget(d.id, int(std::lround(std::fmin(1.0, std::fmax(0.0, d.level)) * kInputFullScale)), 0, d.origin,
                   now);
+}
+
+void BridgeEngine::handle(const Transport& t, Clock::time_point)
+{
+    for (auto& d : destinations_)
+        send(*d, {t.loop ? 'L' : 'S', t.a, t.b, 0});
 }
 
 // The show's own MIDI messages, its channels 0 to 15. Controllers and bends
@@ -286,6 +302,12 @@ void BridgeEngine::send(Destination& destination, const ShowMessage& m)
         break;
     case 'N':
         printed = destination.sender.sendMessage("/NOTE", {m.a, m.b, m.c});
+        break;
+    case 'S':
+        printed = destination.sender.sendMessage("/driftmeadow/seek", {m.a});
+        break;
+    case 'L':
+        printed = destination.sender.sendMessage("/driftmeadow/loop", {m.a, m.b});
         break;
     default:
         printed = destination.sender.sendMessage("/BEND", {m.a, m.b});

@@ -68,6 +68,10 @@ public:
     void post(OscInMessage message);
     // For a source that names inputs itself: input `id` to `level` (0 to 1).
     void setInput(int id, double level, EventOrigin origin);
+    // The show's transport, sent at once to every destination, never paced:
+    // /driftmeadow/seek SECONDS, /driftmeadow/loop START END (int32).
+    void seek(int seconds);
+    void loop(int start, int end);
 
     const std::vector<MappingRule>& mappings() const { return settings_.mappings; }
     // The value last sent for an input (to any destination), -1 before the first.
@@ -82,10 +86,15 @@ private:
         double level;
         EventOrigin origin;
     };
-    using Event = std::variant<MidiMessage, OscInMessage, DirectInput>;
+    struct Transport {
+        bool loop = false;
+        int a = 0, b = 0;
+    };
+    using Event = std::variant<MidiMessage, OscInMessage, DirectInput, Transport>;
 
     // What goes to a show: kind 'I' /driftmeadow (a, b), 'C' /CTL (a, b, c),
-    // 'N' /NOTE (a, b, c), 'B' /BEND (a, b).
+    // 'N' /NOTE (a, b, c), 'B' /BEND (a, b), 'S' /driftmeadow/seek (a),
+    // 'L' /driftmeadow/loop (a, b).
     struct ShowMessage {
         char kind = 'I';
         int a = 0, b = 0, c = 0;
@@ -108,6 +117,7 @@ private:
     void handle(const MidiMessage& m, Clock::time_point now);
     void handle(const OscInMessage& m, Clock::time_point now);
     void handle(const DirectInput& d, Clock::time_point now);
+    void handle(const Transport& t, Clock::time_point now);
     void mirror(const MidiMessage& m, Clock::time_point now);
     void learn(const std::string& control, const std::string& spec);
     void setTarget(int id, int value, double smoothMs, const EventOrigin& origin, Clock::time_point now);

@@ -23,4 +23,8 @@ struct BridgeOptions {
     std::string midiApi;       // "alsa", "jack" or empty
     bool list = false;
     bool learn = false;
+    bool web = false;       // the control page
+    std::string webHost;    // where it listens; "0.0.0.0" for every interface
+    int webPort = 0;
+    std::string webToken;   // --web-token; empty: a random one at start
 };

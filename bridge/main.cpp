@@ -12,6 +12,8 @@
 #include "bridge/Bridge.h"
 #include "bridge/BridgeConsole.h"
 #include "bridge/OscInSource.h"
+#include "bridge/WebAccess.h"
+#include "bridge/WebControlServer.h"
 
 namespace {
 
@@ -23,6 +25,7 @@ const char* const kExamples =
     "  driftmeadow-control --midi nanoKONTROL --learn    move a control: its --map is printed\n"
     "  driftmeadow-control --osc-in 9000 --map 2=osc:/1/fader1,smooth=200 --map 0=osc:/1/xy1:2\n"
     "  driftmeadow-control --midi --send 192.168.1.20:55550 --send 192.168.1.21:55550\n"
+    "  driftmeadow-control --web                    the control page for a phone on this network\n"
     "Ctrl-C ends the bridge.";
 
 // A CLI11 check that runs one of the parsers and passes its reason on.
@@ -119,15 +122,49 @@ int main(int argc, char** argv)
                    "per input and show, the last value always sent")
         ->option_text("[HOST:]PORT")
         ->check(checkWith<OscInputSender::Destination>(OscInputSender::parseDestination, false));
+    std::string webAddress;
+    CLI::Option* web = app.add_option("--web", webAddress,
+                                      "Serve the control page for phones, tablets and browsers on this TCP port "
+                                      "(every local interface unless HOST is given; alone: port 8550); its "
+                                      "address with the token is printed at start, with a QR code on a terminal. "
+                                      "Its faders arrive as osc:/page/input/2 and osc:/page/input/0, mapped to "
+                                      "inputs 2 and 0 unless --map takes them. Without --midi or --midi-api, MIDI "
+                                      "is then not used")
+                           ->option_text("[[HOST:]PORT]")
+                           ->expected(0, 1)
+                           ->check(CLI::Validator(
+                               [](std::string& text) {
+                                   std::string host, error;
+                                   int port;
+                                   return parseWebAddress(text, host, port, error) ? std::string() : error;
+                               },
+                               ""));
+    app.add_option("--web-token", options.webToken,
+                   "The token the control page's address carries (8 to 64 letters, digits, '_' or '-'); a "
+                   "random one unless given")
+        ->option_text("TOKEN")
+        ->needs(web)
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                std::string error;
+                return checkWebToken(text, error) ? std::string() : error;
+            },
+            ""));
     app.footer(kExamples);
     try {
         app.parse(argc, argv);
         options.oscIn = osc->count() > 0;
-        options.midi = midi->count() > 0 || api->count() > 0 || !options.oscIn;
+        options.web = web->count() > 0;
+        options.midi = midi->count() > 0 || api->count() > 0 || !(options.oscIn || options.web);
         options.virtualPort = midi->count() > 0 && midiName.empty();
         options.midiName = midiName;
         options.oscInText = oscIn;
         collect(maps, mapsFile, sends, oscIn, options);
+        if (options.web) {
+            std::string error;
+            parseWebAddress(webAddress, options.webHost, options.webPort, error);
+            WebControlServer::addPageMappings(options.mappings);
+        }
     } catch (const CLI::CallForHelp&) {
         std::cout << app.help();
         return 0;

@@ -12,7 +12,8 @@
 # picture_load (one picture file's bytes through the image load),
 # sound_file (one sound file's bytes through the sound layer's decoding),
 # mapping (one text through the bridge's mapping language), osc_in (one OSC
-# datagram from an app through the bridge's OSC in and its engine).
+# datagram from an app through the bridge's OSC in and its engine),
+# page_message (one WebSocket text frame through the control page's parser).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -47,8 +48,11 @@ case $target in
              base/FatalExit.cpp)
     libs=(-loscpack $(sdl-config --libs) -pthread)
     limits=(-timeout=2 -max_len=4200 -rss_limit_mb=1024) ;;
-  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, mapping, osc_in)" >&2
-     exit 2 ;;
+  page_message)
+    sources=(bridge/PageMessage.cpp)
+    libs=()
+    limits=(-timeout=2 -max_len=256 -rss_limit_mb=1024) ;;
+  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, mapping, osc_in, page_message)" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus" "$out/artifacts"
 cp -n "fuzz/corpus/$target"/* "$out/corpus/"

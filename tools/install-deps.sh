@@ -11,6 +11,7 @@ packages=(
   portaudio19-dev libsndfile1-dev libfftw3-dev libasound2-dev libcli11-dev
   pulseaudio pulseaudio-utils alsa-utils libasound2-plugins sox tmux
   librtmidi-dev libjack-jackd2-dev jackd2 python3-rtmidi
+  libcivetweb-dev libqrencode-dev chromium chromium-driver python3-selenium
 )
 missing=()
 for p in "${packages[@]}"; do
