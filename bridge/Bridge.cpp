@@ -99,7 +99,7 @@ int runBridge(const BridgeOptions& options)
     if (options.oscIn) {
         oscIn = std::make_unique<OscInSource>(options.oscInAt, engine, lines);
         if (!oscIn->isBound())
-            failOscPortUnavailable(unsigned(options.oscInAt.port), oscIn->bindError().c_str());
+            failOscPortUnavailable(unsigned(options.oscInAt.port), oscIn->bindError().c_str(), oscIn->bindErrno());
         engine.addListener(&oscIn->feedback());
     }
     std::unique_ptr<WebControlServer> web;

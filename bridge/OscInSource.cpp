@@ -1,5 +1,6 @@
 #include "bridge/OscInSource.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <exception>
@@ -66,6 +67,7 @@ OscInSource::OscInSource(const IpEndpointName& local, BridgeEngine& engine, Brid
     try {
         socket_ = new UdpListeningReceiveSocket(local, this);
     } catch (const std::exception& e) {
+        bindErrno_ = errno;
         bindError_ = withoutLineEnd(e.what());
     }
 }

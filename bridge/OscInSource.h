@@ -35,6 +35,7 @@ public:
 
     bool isBound() const { return socket_ != nullptr; }
     const std::string& bindError() const { return bindError_; }
+    int bindErrno() const { return bindErrno_; }
     FeedbackListener& feedback() { return feedback_; }
 
     void start();
@@ -55,6 +56,7 @@ private:
     OscFeedback feedback_;
     UdpListeningReceiveSocket* socket_ = nullptr;
     std::string bindError_;
+    int bindErrno_ = 0;
     std::thread thread_;
     std::atomic<bool> loopEnded_{false};
     std::set<std::string> unsoundSenders_;   // receive thread only

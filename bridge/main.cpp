@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/StandardStreams.h"
 #include "bridge/Bridge.h"
 #include "bridge/BridgeConsole.h"
 #include "bridge/OscInSource.h"
@@ -86,6 +87,8 @@ void collect(const std::vector<std::string>& maps, const std::string& mapsFile, 
 
 int main(int argc, char** argv)
 {
+    // Descriptors 0 to 2 stay the standard streams, whatever opens next.
+    openStandardStreams();
     CLI::App app{"Takes MIDI controllers and OSC apps to the show: each mapped control sets one of the show's "
                  "input values, every MIDI message is mirrored as /CTL, /NOTE or /BEND, and OSC apps are sent "
                  "back where their controls should stand.",
