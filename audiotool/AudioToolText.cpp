@@ -9,6 +9,12 @@ void printPeak(int bin)
     fflush(stdout);
 }
 
+void printNoPeak()
+{
+    printf("peak: none (silence)\n");
+    fflush(stdout);
+}
+
 void reportSdlNotStarted()
 {
     fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());

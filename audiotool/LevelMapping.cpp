@@ -136,7 +136,7 @@ LevelMapping::LevelMapping(std::vector<LevelMappingRule> rules)
 
 void LevelMapping::update(const LevelReader& level, double elapsedMs)
 {
-    const double dt = std::max(elapsedMs, 0.0);
+    const double dt = elapsedMs > 0.0 ? elapsedMs : 0.0;  // and 0 for NaN
     for (size_t i = 0; i < rules_.size(); ++i) {
         const LevelMappingRule& rule = rules_[i];
         const double target = bandMax(level, rule.low, rule.high);
@@ -144,11 +144,15 @@ void LevelMapping::update(const LevelReader& level, double elapsedMs)
         // One pole: the gap closes by 1 - e^(-dt / time) per update.
         const double time = target > s ? rule.attackMs : rule.releaseMs;
         s = time <= 0.0 ? target : s + (target - s) * (1.0 - std::exp(-dt / time));
+        if (!std::isfinite(s))
+            s = target;
     }
 }
 
 int LevelMapping::value(int i) const
 {
     const double v = rules_[i].gain * smoothed_[i] * kInputFullScale;
-    return int(std::lround(std::clamp(v, 0.0, double(kInputFullScale))));
+    if (!(v > 0.0))
+        return 0;
+    return int(std::lround(std::min(v, double(kInputFullScale))));
 }
