@@ -10,6 +10,7 @@
 // Remake them from the repository root (ImageMagick's convert writes the JPEG
 // and the PNG; the BMPs are written by SDL):
 //   cmake --build build --target make_pictures && ./build/make_pictures images
+#include <CLI/CLI.hpp>
 #include <SDL.h>
 
 #include <algorithm>
@@ -22,6 +23,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+#include "tools/DevOptions.h"
 
 namespace {
 
@@ -485,11 +488,12 @@ void makeDirectory(const std::string& path)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        fprintf(stderr, "usage: make_pictures IMAGES_DIRECTORY\n");
-        return 2;
-    }
-    const std::string dir = argv[1];
+    std::string dir;
+    CLI::App app{"Paints the show's pictures and the flip-book frames into a folder (made if missing), the "
+                 "same every run; needs ImageMagick's convert.",
+                 "make_pictures"};
+    app.add_option("folder", dir, "the pictures' folder, normally images")->required();
+    parseOptionsOrExit(app, "make_pictures", argc, argv);
     makeDirectory(dir);
     makeDirectory(dir + "/cloudz");
 
