@@ -10,5 +10,6 @@ void printNoPeak();
 // "Couldn't initialize SDL: %s\n" on standard error with SDL's error text.
 void reportSdlNotStarted();
 
-// "driftmeadow-audio: <what> (see --help)\n" on standard error.
+// "driftmeadow-audio: <what> (see --help)\n" on standard error, on one line
+// whatever <what> holds (see base/PrintableText.h).
 void reportBadOption(const char* what);

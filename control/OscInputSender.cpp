@@ -14,6 +14,7 @@
 #include <ip/UdpSocket.h>
 #include <osc/OscOutboundPacketStream.h>
 
+#include "base/PrintableText.h"
 #include "control/ControlState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
@@ -76,7 +77,8 @@ bool resolveHost(const std::string& host, unsigned long& address, std::string& e
         return true;
     }
     if (!isHostName(host) || looksNumeric(host)) {
-        error = "HOST must be a dotted quad such as 127.0.0.1 (no leading zeros) or a host name, not '" + host + "'";
+        error = "HOST must be a dotted quad such as 127.0.0.1 (no leading zeros) or a host name, not '" +
+                printableText(host) + "'";
         return false;
     }
     addrinfo hints{};
@@ -85,7 +87,7 @@ bool resolveHost(const std::string& host, unsigned long& address, std::string& e
     addrinfo* found = nullptr;
     const int failure = getaddrinfo(host.c_str(), nullptr, &hints, &found);
     if (failure != 0 || !found) {
-        error = "unknown host '" + host + "': " + (failure != 0 ? gai_strerror(failure) : "no IPv4 address");
+        error = "unknown host '" + printableText(host) + "': " + (failure != 0 ? gai_strerror(failure) : "no IPv4 address");
         return false;
     }
     address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
@@ -115,7 +117,7 @@ bool OscInputSender::parseDestination(const std::string& text, Destination& out,
     }
     Destination parsed;
     if (!parsePort(port, parsed.port)) {
-        error = "PORT must be a number from 1 to 65535 in '" + text + "'";
+        error = "PORT must be a number from 1 to 65535 in '" + printableText(text) + "'";
         return false;
     }
     if (!resolveHost(host, parsed.address, error))

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # A short fuzz run of every target (10 s each), after the inputs that once
-# found a fault are replayed: no datagram, recording, picture or sound file
-# may crash its path, make it touch memory out of bounds, trip a sanitizer or
-# keep it busy. Long runs: tools/fuzz.sh.
+# found a fault are replayed: no datagram, recording, picture, sound file or
+# option text may crash its path, make it touch memory out of bounds, trip a
+# sanitizer or keep it busy. Long runs: tools/fuzz.sh.
 set -euo pipefail
 BUILD=${2:?build directory}
-for target in osc_packet osc_recording picture_load sound_file; do
+for target in osc_packet osc_recording picture_load sound_file option_text; do
   out=$BUILD/fuzz/$target
   mkdir -p "$out"
   bash tools/fuzz.sh 10 "$out" "$target" >"$out/last-run.log" 2>&1 ||

@@ -96,11 +96,12 @@ TEST(MappingText, ParsesTheFormAndRefusesWhatIsUnsound)
         {"2", "expected ID=LO:HI"},      {"256=0:1", "input ID"},        {"-1=0:1", "input ID"},
         {"2=0.3:0.1", "LO not above HI"}, {"2=0:1.5", "from 0 to 1"},     {"2=0:nan", "from 0 to 1"},
         {"2=0:1,gain=-1", "gain"},        {"2=0:1,attack=1e9", "attack"}, {"2=0:1,release=", "release"},
-        {"2=0:1,volume=3", "unknown setting 'volume'"},
+        {"2=0:1,volume=3", "unknown setting 'volume'"}, {"2=0:1,gain=\n", "'2=0:1,gain=\\x0A'"},
     };
     for (const auto& r : refused) {
         EXPECT_FALSE(parseLevelMapping(r.text, s, error)) << r.text;
         EXPECT_NE(error.find(r.reason), std::string::npos) << r.text << ": " << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << r.text << ": one line";
     }
 }
 

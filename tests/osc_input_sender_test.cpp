@@ -56,6 +56,7 @@ TEST(OscInputSender, TakesDottedQuadsAndHostNamesAndShowsTheAddressUsed)
         {"256.1.1.1:9000", nullptr},
         {"[::1]:9000", nullptr},
         {"bad host:9000", nullptr},
+        {"bad\nhost:9000", nullptr},
         {"nosuchhost.invalid:9000", nullptr},
         {"127.0.0.1:0", nullptr},
         {"127.0.0.1:65536", nullptr},

@@ -13,6 +13,8 @@
 #include <sstream>
 #include <string>
 
+#include "base/PrintableText.h"
+
 // A number from low to high, both included: no infinity, no NaN.
 inline CLI::Validator finiteWithin(double low, double high)
 {
@@ -31,8 +33,8 @@ inline CLI::Validator finiteWithin(double low, double high)
 }
 
 // Parses the command line. --help prints the help and exits with 0; a bad
-// option prints "<program>: <reason> (see --help)" on standard error and
-// exits with 2.
+// option prints "<program>: <reason> (see --help)" on standard error, on
+// one line, and exits with 2.
 inline void parseOptionsOrExit(CLI::App& app, const char* program, int argc, char** argv)
 {
     try {
@@ -41,7 +43,7 @@ inline void parseOptionsOrExit(CLI::App& app, const char* program, int argc, cha
         fputs(app.help().c_str(), stdout);
         exit(0);
     } catch (const CLI::ParseError& e) {
-        fprintf(stderr, "%s: %s (see --help)\n", program, e.what());
+        fprintf(stderr, "%s: %s (see --help)\n", program, printableText(e.what()).c_str());
         exit(2);
     }
 }

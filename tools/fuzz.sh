@@ -10,12 +10,15 @@
 # Targets: osc_packet (the default: one OSC datagram through the receiver's
 # packet path), osc_recording (an oscdump recording read and applied),
 # picture_load (one picture file's bytes through the image load),
-# sound_file (one sound file's bytes through the sound layer's decoding).
+# sound_file (one sound file's bytes through the sound layer's decoding),
+# option_text (one text through the audio tool's --map and --send parsers,
+# in a private network so that host name look-ups stay on this machine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 target=${3:-osc_packet}
 out=$(realpath -m "${2:-build-fuzz/$target}")
+isolate=()
 osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp base/FatalExit.cpp)
 case $target in
   osc_packet)
@@ -35,7 +38,12 @@ case $target in
     sources=(audio/SoundFile.cpp)
     libs=(-lsndfile)
     limits=(-timeout=5 -max_len=16384 -rss_limit_mb=2048) ;;
-  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file)" >&2; exit 2 ;;
+  option_text)
+    sources=(audiotool/LevelMapping.cpp control/OscInputSender.cpp control/OscConsole.cpp base/FatalExit.cpp base/PrintableText.cpp)
+    libs=(-loscpack $(sdl-config --libs))
+    limits=(-timeout=2 -max_len=512 -rss_limit_mb=1024)
+    isolate=(unshare --net) ;;
+  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, option_text)" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus" "$out/artifacts"
 cp -n "fuzz/corpus/$target"/* "$out/corpus/"
@@ -43,7 +51,7 @@ clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -I. -I/usr/include/oscpack $(sdl-config --cflags) \
   "fuzz/${target}_fuzz.cpp" "${sources[@]}" "${libs[@]}" -o "$out/${target}_fuzz"
 if compgen -G "fuzz/regressions/$target/*" >/dev/null; then
-  "$out/${target}_fuzz" "${limits[@]}" fuzz/regressions/"$target"/*
+  "${isolate[@]}" "$out/${target}_fuzz" "${limits[@]}" fuzz/regressions/"$target"/*
 fi
-"$out/${target}_fuzz" -max_total_time="$seconds" "${limits[@]}" \
+"${isolate[@]}" "$out/${target}_fuzz" -max_total_time="$seconds" "${limits[@]}" \
   -artifact_prefix="$out/artifacts/" -print_final_stats=1 "$out/corpus"
