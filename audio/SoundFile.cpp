@@ -1,8 +1,10 @@
 #include "audio/SoundFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <new>
 
 namespace {
@@ -19,28 +21,33 @@ SoundFile::~SoundFile()
 {
     if (file_)
         sf_close(file_);
+    if (descriptor_ >= 0)
+        close(descriptor_);
 }
 
+// The file is opened once, here, and handed to libsndfile: a FIFO opened
+// twice would lose its writer in between.
 SoundResult SoundFile::open(const char* name)
 {
-    if (FILE* probe = fopen(name, "rb"))
-        fclose(probe);
-    else
+    const int descriptor = ::open(name, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
         return SOUND_ERR_FILE_NOT_FOUND;
     SF_INFO format{};
-    SNDFILE* file = sf_open(name, SFM_READ, &format);
-    if (!file)
-        return SOUND_ERR_FORMAT;
-    if (format.channels < 1 || format.samplerate < 1) {
-        sf_close(file);
+    SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &format, SF_FALSE);
+    if (!file || format.channels < 1 || format.samplerate < 1) {
+        if (file)
+            sf_close(file);
+        close(descriptor);
         return SOUND_ERR_FORMAT;
     }
     try {
         block_.resize(size_t(std::max<long>(kBlockSamples, format.channels)));
     } catch (const std::bad_alloc&) {
         sf_close(file);
+        close(descriptor);
         return SOUND_ERR_MEMORY;
     }
+    descriptor_ = descriptor;
     file_ = file;
     fileChannels_ = format.channels;
     channels_ = std::min(format.channels, 2);

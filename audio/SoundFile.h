@@ -32,6 +32,7 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    int descriptor_ = -1;
     SNDFILE* file_ = nullptr;
     int fileChannels_ = 0;
     int channels_ = 0;
