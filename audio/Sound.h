@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-
 #include <string>
 
 #include "audio/SoundResult.h"
