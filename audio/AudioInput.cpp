@@ -18,9 +18,20 @@ constexpr int kRate = 44100;
 constexpr int kVoices = 32;
 constexpr int kNameLength = 256;
 constexpr Uint32 kSamplePeriodMs = 20;
+constexpr int kFromMenu = -1;  // a driver index still to be chosen in the menu
 }  // namespace
 
 AudioInput::AudioInput(const char* fileName)
+{
+    start(fileName, kFromMenu, kFromMenu);
+}
+
+AudioInput::AudioInput(int playbackDriver, int recordDriver)
+{
+    start(nullptr, playbackDriver, recordDriver);
+}
+
+void AudioInput::start(const char* fileName, int playbackDriver, int recordDriver)
 {
     printInitializing();
     checkFmod(__LINE__, createSoundSystem(&system_));
@@ -31,7 +42,7 @@ AudioInput::AudioInput(const char* fileName)
     if (fileName)
         startFile(fileName);
     else
-        startLive();
+        startLive(playbackDriver, recordDriver);
     openSpectrumSampling();
     timer_ = SDL_AddTimer(kSamplePeriodMs, sampleSpectrum, nullptr);
     if (!timer_)
@@ -39,10 +50,10 @@ AudioInput::AudioInput(const char* fileName)
     printInitialized();
 }
 
-void AudioInput::startLive()
+void AudioInput::startLive(int playbackDriver, int recordDriver)
 {
-    checkFmod(__LINE__, system_->setDriver(choosePlaybackDriver()));
-    checkFmod(__LINE__, system_->setRecordDriver(chooseRecordDriver()));
+    checkFmod(__LINE__, system_->setDriver(playbackDriver == kFromMenu ? choosePlaybackDriver() : playbackDriver));
+    checkFmod(__LINE__, system_->setRecordDriver(recordDriver == kFromMenu ? chooseRecordDriver() : recordDriver));
     checkFmod(__LINE__, system_->setSoftwareFormat(kRate, SOUND_FORMAT_PCM16, 2, 0, SOUND_RESAMPLER_LINEAR));
     checkFmod(__LINE__, system_->init(kVoices, SOUND_INIT_NORMAL, nullptr));
 

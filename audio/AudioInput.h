@@ -23,6 +23,10 @@ public:
     // fileName null: live input with the driver menus; else a sound file.
     // Set-up failures end the process (audio/AudioConsole.h).
     explicit AudioInput(const char* fileName);
+    // Live input from drivers chosen beforehand (0-based indexes of the
+    // menus' lists), without the menus: for programs that pick them
+    // themselves. Set-up failures end the process as above.
+    AudioInput(int playbackDriver, int recordDriver);
     // Stops the timer, waits for a sample under way, frees the sound objects.
     virtual ~AudioInput();
     AudioInput(const AudioInput&) = delete;
@@ -47,7 +51,8 @@ public:
     static float spectrumLinear(int channel, double x);
 
 private:
-    void startLive();
+    void start(const char* fileName, int playbackDriver, int recordDriver);
+    void startLive(int playbackDriver, int recordDriver);
     void startFile(const char* fileName);
     using DriverCount = SoundResult (SoundSystem::*)(int*);
     using DriverName = SoundResult (SoundSystem::*)(int, char*, int);

@@ -93,6 +93,49 @@ int readByte()
     }
 }
 
+// A terminal sends a key's whole sequence at once; a byte that takes longer
+// to come is a key of its own.
+constexpr int kSequenceGapMs = 50;
+
+// The next byte if one comes within the gap, else kNoKey (kEndOfInput at
+// the end of input).
+int followingByte()
+{
+    pollfd in{STDIN_FILENO, POLLIN, 0};
+    if (poll(&in, 1, kSequenceGapMs) <= 0)
+        return kNoKey;
+    return readByte();
+}
+
+// After an Escape byte: kEscape when nothing follows it at once, else the
+// rest of the sequence is read (ESC [ parameters final, ESC O letter, the
+// Linux console's ESC [ [ letter, ESC with any other key) and kKeySequence
+// returned.
+int afterEscape()
+{
+    int c = followingByte();
+    if (c < 0)
+        return kEscape;
+    if (c == kEscape)  // Alt with a key that itself sends a sequence
+        c = followingByte();
+    if (c == 'O') {
+        followingByte();
+    } else if (c == '[') {
+        c = followingByte();
+        if (c == '[')
+            c = followingByte();
+        while (c >= 0 && !(c >= 0x40 && c <= 0x7E))  // up to the final byte
+            c = followingByte();
+    }
+    return kKeySequence;
+}
+
+int readKey()
+{
+    const int c = readByte();
+    return c == kEscape ? afterEscape() : c;
+}
+
 }  // namespace
 
 KeyMode::KeyMode()
@@ -108,7 +151,7 @@ KeyMode::~KeyMode()
 int _getch()
 {
     KeyMode mode;
-    return readByte();
+    return readKey();
 }
 
 int waitKey(int timeoutMs)
@@ -118,7 +161,7 @@ int waitKey(int timeoutMs)
     const int ready = poll(&in, 1, timeoutMs < 0 ? 0 : timeoutMs);
     if (ready <= 0)
         return kNoKey;
-    return readByte();
+    return readKey();
 }
 
 }  // namespace console

@@ -2,16 +2,21 @@
 // On a terminal a key is taken at once, without Enter and without echo; the
 // terminal's settings are put back after each read, at exit, and when a
 // signal ends the process meanwhile. When standard input is no terminal the
-// next byte is read, so keys can be piped in. Main thread.
+// next byte is read, so keys can be piped in. A key that sends a sequence
+// beginning with the Escape byte (arrows, Home, function keys, Alt with a
+// key) is read whole and comes back as kKeySequence: only an Escape byte
+// that nothing follows at once is the Escape key. Main thread.
 #pragma once
 
 namespace console {
 
 constexpr int kEndOfInput = -1;
 constexpr int kNoKey = -2;
+constexpr int kKeySequence = -3;
 constexpr int kEscape = 27;
 
-// Waits for one key and returns its byte (0 to 255), or kEndOfInput.
+// Waits for one key and returns its byte (0 to 255), kKeySequence, or
+// kEndOfInput.
 int _getch();
 
 // Like _getch, but waits at most timeoutMs: kNoKey when no key came (or a

@@ -1,16 +1,18 @@
 // Sound: a sound of the sound layer, made by SoundSystem::createSound. Either
-// a file decoded whole into memory, or an empty buffer in memory (a user
-// sound) that a recording fills endlessly, wrapping at its end. Made and
-// released on the main thread; the audio callbacks read it (and a recording
-// writes a user sound's buffer) while it plays.
+// a file streamed from disk as it plays (a file sound plays on one channel
+// at a time: playing it again starts it anew there), or an empty buffer in
+// memory (a user sound) that a recording fills endlessly, wrapping at its
+// end. Made and released on the main thread; the audio callbacks read it
+// (and a recording writes a user sound's buffer) while it plays.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <string>
 
 #include "audio/SoundResult.h"
+#include "audio/SoundStream.h"
 
 class SoundSystem;
 
@@ -34,8 +36,11 @@ private:
     const int frequency_;  // frames per second
     const bool loop_;
 
-    // A file sound: its frames, interleaved, as floats from -1 to 1.
-    std::vector<float> frames_;
+    // A file sound: its name, and the stream that plays it (renewed when
+    // the sound is played again), which a channel has taken or not yet.
+    std::string fileName_;
+    std::unique_ptr<SoundStream> stream_;
+    bool streamTaken_ = false;
 
     // A user sound: the ring buffer of 16-bit frames that a recording writes
     // (one sample per element and channel, interleaved), and how many frames
@@ -45,5 +50,4 @@ private:
     std::atomic<uint64_t> recordedFrames_{0};
 
     bool isUserSound() const { return bufferFrames_ > 0; }
-    long fileFrames() const { return long(frames_.size()) / channels_; }
 };

@@ -1,9 +1,9 @@
 #include "audio/SoundChannel.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "audio/Sound.h"
+#include "audio/SoundStream.h"
 
 SoundChannel::SoundChannel(const SpectrumAnalyser& analyser) : analyser_(analyser) {}
 
@@ -22,6 +22,8 @@ SoundResult SoundChannel::getSpectrum(float* values, int count, int channelOffse
         return SOUND_ERR_INVALID_PARAM;
     if (!sound_.load(std::memory_order_acquire))
         return SOUND_ERR_CHANNEL_FREE;
+    if (fileFailed_.load(std::memory_order_relaxed))
+        return SOUND_ERR_FILE_READ;
     analyser_.analyse(sides_[channelOffset], scratch_, values);
     return SOUND_OK;
 }
@@ -31,7 +33,10 @@ void SoundChannel::start(Sound* sound)
     sides_[0].clear();
     sides_[1].clear();
     volume_.store(1.0f, std::memory_order_relaxed);
-    filePosition_ = 0.0;
+    from_[0] = from_[1] = to_[0] = to_[1] = 0.0f;
+    phase_ = 2.0;  // the first two frames are taken before anything plays
+    fileDraining_ = fileEnded_ = false;
+    fileFailed_.store(false, std::memory_order_relaxed);
     playedFrame_ = 0;
     following_ = false;
     sound_.store(sound, std::memory_order_release);
@@ -39,30 +44,60 @@ void SoundChannel::start(Sound* sound)
 
 void SoundChannel::renderFile(const Sound& sound, float* stereo, int count, int outputRate)
 {
-    const long total = sound.fileFrames();
+    SoundStream& stream = *sound.stream_;
+    // Linear interpolation between the two frames around the position.
     const double step = double(sound.frequency_) / outputRate;
-    const int last = sound.channels_ - 1;
     for (int i = 0; i < count; ++i) {
-        if (filePosition_ >= total && sound.loop_ && total > 0)
-            filePosition_ = std::fmod(filePosition_, double(total));
-        if (filePosition_ >= total) {
+        if (!catchUp(stream)) {
             stereo[2 * i] = stereo[2 * i + 1] = 0.0f;
             continue;
         }
-        // Linear interpolation between the frame at the position and the next.
-        const long a = long(filePosition_);
-        const float t = float(filePosition_ - a);
-        const long b = a + 1 < total ? a + 1 : (sound.loop_ ? 0 : -1);
-        for (int side = 0; side < 2; ++side) {
-            const int c = std::min(side, last);
-            const float va = sound.frames_[a * sound.channels_ + c];
-            const float vb = b >= 0 ? sound.frames_[b * sound.channels_ + c] : 0.0f;
-            stereo[2 * i + side] = va + (vb - va) * t;
-        }
-        filePosition_ += step;
+        const float t = float(phase_);
+        for (int side = 0; side < 2; ++side)
+            stereo[2 * i + side] = from_[side] + (to_[side] - from_[side]) * t;
+        phase_ += step;
     }
+    if (fileEnded_ && stream.failed())
+        fileFailed_.store(true, std::memory_order_relaxed);
     sides_[0].push(stereo, count, 2);
     sides_[1].push(stereo + 1, count, 2);
+}
+
+bool SoundChannel::catchUp(SoundStream& stream)
+{
+    while (phase_ >= 1.0) {
+        float next[2];
+        if (fileEnded_ || !takeFrame(stream, next))
+            return false;
+        from_[0] = to_[0];
+        from_[1] = to_[1];
+        to_[0] = next[0];
+        to_[1] = next[1];
+        phase_ -= 1.0;
+    }
+    return true;
+}
+
+// The next frame as left and right (a mono file plays on both); after the
+// last, one frame of silence to fall to. False while the stream is behind,
+// and once that silence is played.
+bool SoundChannel::takeFrame(SoundStream& stream, float* side)
+{
+    float frame[2];
+    if (stream.take(frame)) {
+        side[0] = frame[0];
+        side[1] = frame[stream.channels() - 1];
+        return true;
+    }
+    if (!stream.ended())
+        return false;
+    if (fileDraining_) {
+        fileEnded_ = true;
+        return false;
+    }
+    fileDraining_ = true;
+    side[0] = side[1] = 0.0f;
+    return true;
 }
 
 void SoundChannel::renderRecorded(const Sound& sound, float* stereo, int count)

@@ -11,7 +11,7 @@
 
 #include "audio/Sound.h"
 #include "audio/SoundChannel.h"
-#include "audio/SoundFile.h"
+#include "audio/SoundStream.h"
 #include "audio/SpectrumAnalyser.h"
 
 namespace {
@@ -186,7 +186,7 @@ SoundResult SoundSystem::createSound(const char* name, unsigned mode, const Soun
     if (!(mode & SOUND_MODE_USER)) {
         if (!name || info)
             return SOUND_ERR_INVALID_PARAM;
-        return decodeFile(name, mode & SOUND_MODE_LOOP, sound);
+        return openFile(name, mode & SOUND_MODE_LOOP, sound);
     }
     if (name || !info || info->structSize != int(sizeof(SoundExInfo)) || info->format != SOUND_FORMAT_PCM16 ||
         info->channels < 1 || info->channels > 2)
@@ -207,16 +207,37 @@ SoundResult SoundSystem::createSound(const char* name, unsigned mode, const Soun
     return SOUND_OK;
 }
 
-SoundResult SoundSystem::decodeFile(const char* name, bool loop, Sound** sound)
+SoundResult SoundSystem::openFile(const char* name, bool loop, Sound** sound)
 {
-    DecodedSound decoded;
-    const SoundResult result = decodeSoundFile(name, decoded);
+    std::unique_ptr<SoundStream> stream;
+    const SoundResult result = SoundStream::open(name, loop, stream);
     if (result != SOUND_OK)
         return result;
-    Sound* made = new Sound(this, decoded.channels, decoded.frequency, loop);
-    made->frames_ = std::move(decoded.frames);
+    Sound* made = new Sound(this, stream->channels(), stream->frequency(), loop);
+    made->fileName_ = name;
+    made->stream_ = std::move(stream);
     sounds_.push_back(made);
     *sound = made;
+    return SOUND_OK;
+}
+
+// A file sound plays its stream once: played again, it stops where it
+// plays and starts anew from a fresh stream of the file.
+SoundResult SoundSystem::renewStream(Sound* sound)
+{
+    if (!sound->streamTaken_) {
+        sound->streamTaken_ = true;
+        return SOUND_OK;
+    }
+    stopChannelsOf(sound);
+    sound->stream_.reset();
+    std::unique_ptr<SoundStream> stream;
+    const SoundResult result = SoundStream::open(sound->fileName_.c_str(), sound->loop_, stream);
+    if (result != SOUND_OK)
+        return result;
+    if (stream->channels() != sound->channels_ || stream->frequency() != sound->frequency_)
+        return SOUND_ERR_FORMAT;  // the file was replaced by another meanwhile
+    sound->stream_ = std::move(stream);
     return SOUND_OK;
 }
 
@@ -273,6 +294,11 @@ SoundResult SoundSystem::playSound(int channelIndex, Sound* sound, bool paused, 
         return SOUND_ERR_INVALID_PARAM;
     if (paused)
         return SOUND_ERR_UNSUPPORTED;
+    if (!sound->isUserSound()) {
+        const SoundResult renewed = renewStream(sound);
+        if (renewed != SOUND_OK)
+            return renewed;
+    }
     for (auto& c : channels_) {
         if (c->sound_.load(std::memory_order_acquire))
             continue;

@@ -54,9 +54,9 @@ public:
     // Opens and starts the playback driver with `channels` voices (1 to 256).
     SoundResult init(int channels, unsigned flags, void* driverData);
 
-    // A file sound (name, mode without SOUND_MODE_USER, no info), decoded whole,
-    // or an empty user sound (no name, SOUND_MODE_USER, info) at the mixer's
-    // rate. After init.
+    // A file sound (name, mode without SOUND_MODE_USER, no info), streamed
+    // from the file as it plays, or an empty user sound (no name,
+    // SOUND_MODE_USER, info) at the mixer's rate. After init.
     SoundResult createSound(const char* name, unsigned mode, const SoundExInfo* info, Sound** sound);
 
     // Records from the record driver into a user sound from its start; with
@@ -65,7 +65,8 @@ public:
     SoundResult recordStop();
 
     // Plays sound on a free channel (channelIndex SOUND_CHANNEL_FREE), not
-    // paused (starting paused is not offered).
+    // paused (starting paused is not offered). A file sound already played
+    // stops where it plays and starts again from its beginning.
     SoundResult playSound(int channelIndex, Sound* sound, bool paused, SoundChannel** channel);
 
     // Stops recording and playback and frees every channel.
@@ -87,7 +88,8 @@ private:
     void mix(int16_t* out, unsigned long frames);
     bool record(const int16_t* in, unsigned long frames);
 
-    SoundResult decodeFile(const char* name, bool loop, Sound** sound);
+    SoundResult openFile(const char* name, bool loop, Sound** sound);
+    SoundResult renewStream(Sound* sound);
     void stopChannelsOf(const Sound* sound);
     void waitForMixPass();
     void forget(Sound* sound);

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <utility>
@@ -19,6 +21,8 @@ namespace {
 
 constexpr Uint32 kFrameMs = 20;
 constexpr Uint32 kOnceDelayMs = 1000;
+// A bin at most this strong is silence: a sine one 16-bit step high.
+constexpr float kSilence = 1.0f / 32768.0f;
 
 volatile sig_atomic_t sStopRequested = 0;
 
@@ -79,11 +83,20 @@ void sendLevels(LevelSending& sending, SpectrumMeter& meter)
         meter.startOver();  // the failure line stands below the last meter
 }
 
-void showMeter(LevelSending* sending)
+// The sound file is standard input (say /dev/stdin, a pipe): its bytes are
+// sound, not keys.
+bool isStandardInput(const std::string& file)
+{
+    struct stat named, input;
+    return stat(file.c_str(), &named) == 0 && fstat(STDIN_FILENO, &input) == 0 && named.st_dev == input.st_dev &&
+           named.st_ino == input.st_ino;
+}
+
+void showMeter(LevelSending* sending, bool readKeys)
 {
     SpectrumMeter meter(stdout);
     console::KeyMode keys;
-    bool keysEnded = false;
+    bool keysEnded = !readKeys;
     Uint32 next = SDL_GetTicks();
     while (!sStopRequested) {
         // One frame of levels every 20 ms; all that uses the levels starts here.
@@ -111,7 +124,10 @@ void printPeakAfterOneSecond()
     for (int bin = 1; bin < kSpectrumBins; ++bin)
         if (readSpectrum(0, bin) > readSpectrum(0, peak))
             peak = bin;
-    printPeak(peak);
+    if (readSpectrum(0, peak) > kSilence)
+        printPeak(peak);
+    else
+        printNoPeak();
 }
 
 }  // namespace
@@ -124,14 +140,15 @@ int runAudioTool(const AudioToolOptions& options)
     }
     gAudioInput = new AudioInput(options.fromFile ? options.file.c_str() : nullptr);
     catchStopSignals();
+    const bool readKeys = !(options.fromFile && isStandardInput(options.file));
     if (options.once) {
         printPeakAfterOneSecond();
     } else if (options.send) {
         LevelSending sending(options.mappings.empty() ? defaultLevelMappings() : options.mappings,
                              options.destination);
-        showMeter(&sending);
+        showMeter(&sending, readKeys);
     } else {
-        showMeter(nullptr);
+        showMeter(nullptr, readKeys);
     }
     delete gAudioInput;
     gAudioInput = nullptr;

@@ -3,9 +3,17 @@
 #include <SDL.h>
 #include <cstdio>
 
+#include "base/PrintableText.h"
+
 void printPeak(int bin)
 {
     printf("peak: bin %d, %.1f Hz\n", bin, bin * 44100.0 / 4096.0);
+    fflush(stdout);
+}
+
+void printNoPeak()
+{
+    printf("peak: none (silence)\n");
     fflush(stdout);
 }
 
@@ -16,5 +24,5 @@ void reportSdlNotStarted()
 
 void reportBadOption(const char* what)
 {
-    fprintf(stderr, "driftmeadow-audio: %s (see --help)\n", what);
+    fprintf(stderr, "driftmeadow-audio: %s (see --help)\n", printableText(what).c_str());
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "audio/SpectrumData.h"
+#include "base/PrintableText.h"
 #include "control/ControlState.h"
 
 const char* const kLevelMappingForm = "ID=LO:HI[,gain=G][,attack=MS][,release=MS]";
@@ -47,7 +48,7 @@ bool parseSetting(const std::string& setting, LevelMappingRule& rule, std::strin
             return true;
         error = name + " must be a time from 0 to 60000 ms";
     } else {
-        error = "unknown setting '" + name + "' (gain, attack or release)";
+        error = "unknown setting '" + printableText(name) + "' (gain, attack or release)";
     }
     return false;
 }
@@ -93,17 +94,17 @@ bool parseLevelMapping(const std::string& text, LevelMappingRule& rule, std::str
     const size_t eq = band.find('=');
     const size_t colon = band.find(':', eq == std::string::npos ? 0 : eq);
     if (eq == std::string::npos || colon == std::string::npos) {
-        error = std::string("expected ") + kLevelMappingForm + ", got '" + text + "'";
+        error = std::string("expected ") + kLevelMappingForm + ", got '" + printableText(text) + "'";
         return false;
     }
     if (!parseId(band.substr(0, eq), parsed.id)) {
-        error = "the input ID must be a whole number from 0 to 255 in '" + text + "'";
+        error = "the input ID must be a whole number from 0 to 255 in '" + printableText(text) + "'";
         return false;
     }
     double low = 0.0, high = 0.0;
     if (!parseNumber(band.substr(eq + 1, colon - eq - 1), 0.0, 1.0, low) ||
         !parseNumber(band.substr(colon + 1), 0.0, 1.0, high) || low > high) {
-        error = "LO and HI must be numbers from 0 to 1, LO not above HI, in '" + text + "'";
+        error = "LO and HI must be numbers from 0 to 1, LO not above HI, in '" + printableText(text) + "'";
         return false;
     }
     parsed.low = float(low);
@@ -111,7 +112,7 @@ bool parseLevelMapping(const std::string& text, LevelMappingRule& rule, std::str
     for (size_t start = end; start < text.size();) {
         const size_t next = std::min(text.find(',', start + 1), text.size());
         if (!parseSetting(text.substr(start + 1, next - start - 1), parsed, error)) {
-            error += " in '" + text + "'";
+            error += " in '" + printableText(text) + "'";
             return false;
         }
         start = next;
@@ -136,7 +137,7 @@ LevelMapping::LevelMapping(std::vector<LevelMappingRule> rules)
 
 void LevelMapping::update(const LevelReader& level, double elapsedMs)
 {
-    const double dt = std::max(elapsedMs, 0.0);
+    const double dt = elapsedMs > 0.0 ? elapsedMs : 0.0;  // and 0 for NaN
     for (size_t i = 0; i < rules_.size(); ++i) {
         const LevelMappingRule& rule = rules_[i];
         const double target = bandMax(level, rule.low, rule.high);
@@ -144,11 +145,15 @@ void LevelMapping::update(const LevelReader& level, double elapsedMs)
         // One pole: the gap closes by 1 - e^(-dt / time) per update.
         const double time = target > s ? rule.attackMs : rule.releaseMs;
         s = time <= 0.0 ? target : s + (target - s) * (1.0 - std::exp(-dt / time));
+        if (!std::isfinite(s))
+            s = target;
     }
 }
 
 int LevelMapping::value(int i) const
 {
     const double v = rules_[i].gain * smoothed_[i] * kInputFullScale;
-    return int(std::lround(std::clamp(v, 0.0, double(kInputFullScale))));
+    if (!(v > 0.0))
+        return 0;
+    return int(std::lround(std::min(v, double(kInputFullScale))));
 }

@@ -8,7 +8,8 @@ double spectrumLevel(int channel, float x)
 {
     if (!gAudioInput)
         return 0.0;
-    return std::pow(double(gAudioInput->spectrumLog(channel, x)), 0.25);
+    const double v = gAudioInput->spectrumLog(channel, x);
+    return std::isfinite(v) && v > 0.0 ? std::pow(v, 0.25) : 0.0;
 }
 
 double spectrumLevelFrequency(float x)

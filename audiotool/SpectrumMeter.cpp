@@ -1,39 +1,63 @@
 #include "audiotool/SpectrumMeter.h"
 
+#include <sys/ioctl.h>
+
 #include <algorithm>
-#include <cstring>
+#include <cstdarg>
 
 #include "audiotool/LevelFrame.h"
 #include "audiotool/LevelMapping.h"
 #include "audiotool/SpectrumLevel.h"
 
 namespace {
-constexpr int kBarWidth = 30;
+constexpr int kBarWidth = 30;        // from 80 columns on
+constexpr int kDefaultColumns = 80;  // when the output is no terminal
+constexpr int kBandLineFrame = 14;   // a band line without its two bars
 
-// A bar of kBarWidth cells: '#' for the level (0 to 1), '.' for the rest.
-void fillBar(char* bar, double level)
+// The output terminal's width, read at every draw (it may be resized).
+int columnsOf(FILE* out)
 {
-    const int cells = int(std::clamp(level, 0.0, 1.0) * kBarWidth);
-    memset(bar, '#', size_t(cells));
-    memset(bar + cells, '.', size_t(kBarWidth - cells));
-    bar[kBarWidth] = '\0';
+    winsize size{};
+    if (ioctl(fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    return kDefaultColumns;
+}
+
+// A bar of `width` cells: '#' for the level (0 to 1), '.' for the rest. A
+// level that is no number shows as 0.
+std::string bar(double level, int width)
+{
+    const int cells = level > 0.0 ? int(std::min(level, 1.0) * width) : 0;
+    return std::string(size_t(cells), '#') + std::string(size_t(width - cells), '.');
 }
 }  // namespace
 
 SpectrumMeter::SpectrumMeter(FILE* out) : out_(out) {}
 
+// One line, cut to leave the terminal's last column free: a line that
+// filled it would wrap, and the redraw would climb back too few lines.
+void SpectrumMeter::line(const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    const int fits = std::max(columns_ - 1, 0);
+    fprintf(out_, "\r%.*s\033[K\n", fits, text);
+}
+
 void SpectrumMeter::draw(const LevelFrame& frame, const LevelMapping* sent, const std::string& destination)
 {
+    columns_ = columnsOf(out_);
+    barWidth_ = std::clamp((columns_ - 1 - kBandLineFrame) / 2, 1, kBarWidth);
     if (linesDrawn_ > 0)
         fprintf(out_, "\033[%dA", linesDrawn_);
     else
-        fprintf(out_, "Spectrum levels, left | right (Escape or Ctrl-C stops)\n");
-    char left[kBarWidth + 1], right[kBarWidth + 1];
-    for (int band = 0; band < kLevelBands; ++band) {
-        fillBar(left, frame.level[0][band]);
-        fillBar(right, frame.level[1][band]);
-        fprintf(out_, "\r%6.0f Hz |%s| |%s|\033[K\n", levelBandFrequency(band), left, right);
-    }
+        line("Spectrum levels, left | right (Escape or Ctrl-C stops)");
+    for (int band = 0; band < kLevelBands; ++band)
+        line("%6.0f Hz |%s| |%s|", levelBandFrequency(band), bar(frame.level[0][band], barWidth_).c_str(),
+             bar(frame.level[1][band], barWidth_).c_str());
     linesDrawn_ = kLevelBands;
     if (sent)
         drawMappings(*sent, destination);
@@ -44,13 +68,11 @@ void SpectrumMeter::draw(const LevelFrame& frame, const LevelMapping* sent, cons
 // number is the value sent for it.
 void SpectrumMeter::drawMappings(const LevelMapping& sent, const std::string& destination)
 {
-    fprintf(out_, "\rSending to %.36s as /driftmeadow ID value:\033[K\n", destination.c_str());
-    char bar[kBarWidth + 1];
+    line("Sending to %.36s as /driftmeadow ID value:", destination.c_str());
     for (int i = 0; i < sent.size(); ++i) {
         const LevelMappingRule& rule = sent.rule(i);
-        fillBar(bar, sent.smoothedLevel(i));
-        fprintf(out_, "\r  in %3d |%s| %5d  %.0f-%.0f Hz\033[K\n", rule.id, bar, sent.value(i),
-                spectrumLevelFrequency(rule.low), spectrumLevelFrequency(rule.high));
+        line("  in %3d |%s| %5d  %.0f-%.0f Hz", rule.id, bar(sent.smoothedLevel(i), barWidth_).c_str(),
+             sent.value(i), spectrumLevelFrequency(rule.low), spectrumLevelFrequency(rule.high));
     }
     linesDrawn_ += 1 + sent.size();
 }

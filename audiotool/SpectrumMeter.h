@@ -1,8 +1,9 @@
 // SpectrumMeter: draws LevelFrames on a text console as one bar per band and
-// channel, redrawn in place (ANSI cursor movement), no line wider than 80
-// columns. When levels are being sent to the show it adds, below the bands,
-// one line per mapping with its smoothed level and the value sent. Main
-// thread.
+// channel, redrawn in place (ANSI cursor movement). Every line fits the
+// terminal (80 columns when the output is no terminal): below 80 columns the
+// bars shrink and what still does not fit is cut off. When levels are being
+// sent to the show it adds, below the bands, one line per mapping with its
+// smoothed level and the value sent. Main thread.
 #pragma once
 
 #include <cstdio>
@@ -27,7 +28,10 @@ public:
 
 private:
     void drawMappings(const LevelMapping& sent, const std::string& destination);
+    void line(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     FILE* out_;
+    int columns_ = 80;
+    int barWidth_ = 30;
     int linesDrawn_ = 0;  // below the heading, 0 before the first draw
 };

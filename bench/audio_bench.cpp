@@ -8,7 +8,8 @@
 //     baseline: what mixing and polling cost) and until spectrumData shows
 //     it (the whole way through the sink, the record driver and the timer).
 //     Latencies per minute show whether they drift.
-// Usage: audio_bench [--minutes N] (default: a short run of 60 bursts).
+// Usage: audio_bench [--minutes N] (default: a short run of 60 bursts; see
+// --help).
 #include <SDL.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@
 #include "audio/SpectrumData.h"
 #include "audio/SpectrumSampling.h"
 #include "base/StandardStreams.h"
+#include "tools/DevOptions.h"
 
 namespace {
 
@@ -100,26 +102,19 @@ void benchSample(const std::string& tone)
            median, p99, median / 20.0 * 100.0);
 }
 
-// Standard input carries the menu keys for "pulse" (PortAudio's PulseAudio).
-void typePulseKeys(SoundSystem* system)
+// The index of the driver named "pulse" (PortAudio's PulseAudio) among the
+// playback or the record drivers; -1 when there is none.
+int pulseDriver(SoundSystem* system, bool record)
 {
-    std::string keys;
-    for (bool record : {false, true}) {
-        int count = 0;
-        (record ? system->getRecordNumDrivers(&count) : system->getNumDrivers(&count));
-        for (int i = 0; i < count; ++i) {
-            char name[256];
-            (record ? system->getRecordDriverName(i, name, 256) : system->getDriverName(i, name, 256));
-            if (!strcmp(name, "pulse"))
-                keys += char('1' + i);
-        }
+    int count = 0;
+    (record ? system->getRecordNumDrivers(&count) : system->getNumDrivers(&count));
+    for (int i = 0; i < count; ++i) {
+        char name[256];
+        (record ? system->getRecordDriverName(i, name, 256) : system->getDriverName(i, name, 256));
+        if (!strcmp(name, "pulse"))
+            return i;
     }
-    int fds[2];
-    if (pipe(fds) != 0 || write(fds[1], keys.data(), keys.size()) != ssize_t(keys.size()))
-        return;
-    close(fds[1]);
-    dup2(fds[0], STDIN_FILENO);
-    close(fds[0]);
+    return -1;
 }
 
 // Waits until `shown` is true; the time it took, or -1 after 2 s.
@@ -136,8 +131,12 @@ template <typename Shown> double waitFor(Clock::time_point start, Shown shown)
 void benchLatency(const std::string& burst, double minutes)
 {
     Player player;
-    typePulseKeys(player.system);
-    gAudioInput = new AudioInput(nullptr);
+    const int playback = pulseDriver(player.system, false), record = pulseDriver(player.system, true);
+    if (playback < 0 || record < 0) {
+        fprintf(stderr, "audio_bench: no PulseAudio driver (\"pulse\") to record from\n");
+        exit(1);
+    }
+    gAudioInput = new AudioInput(playback, record);
     std::mt19937 random(1);
     float probe[kSpectrumBins];
     std::vector<double> all, base, minute;
@@ -191,9 +190,13 @@ int main(int argc, char** argv)
 {
     openStandardStreams();
     double minutes = 0.0;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (!strcmp(argv[i], "--minutes"))
-            minutes = atof(argv[i + 1]);
+    CLI::App app{"Times one spectrum sample against the 20 ms period, and sound to spectrum through PulseAudio "
+                 "against the player's own channel; run it on a PulseAudio with a null sink "
+                 "(tests/lib/with-pulse.sh).",
+                 "audio_bench"};
+    app.add_option("--minutes", minutes, "run this long (default: 60 bursts, about 20 s)")
+        ->check(finiteWithin(0.01, 1440.0));
+    parseOptionsOrExit(app, "audio_bench", argc, argv);
     SDL_Init(SDL_INIT_TIMER);
     const std::string tone = writeTone("tone", 5.0), burst = writeTone("burst", 0.3);
     benchSample(tone);

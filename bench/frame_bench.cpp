@@ -5,10 +5,9 @@
 // with the floor texture bound, the flip-book over a cleared stage) each as a
 // timeline entry against the same floor, and that floor against a bare clear
 // and swap, which shows the stage's own cost; all measured in the same run.
-// Usage: frame_bench [frames per round] [rounds]
+// Usage: frame_bench [frames per round] [rounds] (see --help)
 // Run it on a display, e.g. through tools/bench.sh.
 #include <SDL.h>
-#include <cstdlib>
 
 #include "app/AppGlobals.h"
 #include "app/AppWindow.h"
@@ -20,6 +19,7 @@
 #include "scenes/ImageSequenceScene.h"
 #include "scenes/TiledDiscScene.h"
 #include "scenes/landscape/LandscapeScene.h"
+#include "tools/DevOptions.h"
 
 static void bareFrame()
 {
@@ -69,8 +69,13 @@ static void compareScene(Scene* scene, const Texture* picture, const char* name,
 int main(int argc, char** argv)
 {
     openStandardStreams();
-    const int frames = argc > 1 ? atoi(argv[1]) : 200;
-    const int rounds = argc > 2 ? atoi(argv[2]) : 5;
+    int frames = 200, rounds = 5;
+    CLI::App app{"Times frames of the show's looks and of its other scenes against empty frames through the "
+                 "off-screen stage, in alternating rounds; prints the median round of each.",
+                 "frame_bench"};
+    app.add_option("frames,--frames", frames, "frames per round")->capture_default_str()->check(CLI::Range(1, 100000));
+    app.add_option("rounds,--rounds", rounds, "rounds")->capture_default_str()->check(CLI::Range(1, 1000));
+    parseOptionsOrExit(app, "frame_bench", argc, argv);
     gApp = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);
     // Frames from a minute into the show on: the grey look's smoke puffs are
     // spread over the picture by then (in the first seconds they are still

@@ -3,7 +3,7 @@
 // frames in its window, at each of the three looks, and the renderer's frames
 // drawn without writing, which shows what the writing costs; all in the same
 // run and the same GL context, in alternating rounds.
-// Usage: render_bench [frames per round] [rounds]
+// Usage: render_bench [frames per round] [rounds] (see --help)
 // Run it on a display, e.g. through tools/bench.sh.
 #include <SDL.h>
 #include <unistd.h>
@@ -23,6 +23,7 @@
 #include "control/ControlState.h"
 #include "render/OfflineRenderer.h"
 #include "scenes/landscape/LandscapeScene.h"
+#include "tools/DevOptions.h"
 
 // Milliseconds per frame over n frames, the writer thread's tail included.
 static double msPerWrittenFrame(int n, OfflineRenderer& renderer, double& t)
@@ -49,8 +50,13 @@ static double median(std::vector<double> v)
 int main(int argc, char** argv)
 {
     openStandardStreams();
-    const int frames = argc > 1 ? atoi(argv[1]) : 100;
-    const int rounds = argc > 2 ? atoi(argv[2]) : 5;
+    int frames = 100, rounds = 5;
+    CLI::App app{"Times the offline renderer's frames at 800x600, written as PNG and not, against the show's "
+                 "own frames in its window, at each look; prints the median round of each.",
+                 "render_bench"};
+    app.add_option("frames,--frames", frames, "frames per round")->capture_default_str()->check(CLI::Range(1, 100000));
+    app.add_option("rounds,--rounds", rounds, "rounds")->capture_default_str()->check(CLI::Range(1, 1000));
+    parseOptionsOrExit(app, "render_bench", argc, argv);
     gApp = new AppWindow("SDL - Driftmeadow v1.0", 800, 600, 32, true, false, true);
     char folder[] = "/tmp/render_bench-XXXXXX";
     if (!mkdtemp(folder)) {

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -13,6 +14,8 @@
 #include <ip/UdpSocket.h>
 #include <osc/OscOutboundPacketStream.h>
 
+#include "base/PrintableText.h"
+#include "control/ControlState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
 
@@ -29,24 +32,76 @@ bool parsePort(const std::string& text, int& port)
     return port >= 1 && port <= 65535;
 }
 
-// A dotted IPv4 address, or a name looked up once (IPv4 only: oscpack's
-// endpoints are IPv4). Host byte order.
-bool resolveHost(const std::string& host, unsigned long& address)
+// A host name as DNS allows: dot-separated labels of letters, digits and
+// hyphens (no hyphen at either end), 1 to 63 characters each, 253 in all,
+// one final dot allowed.
+bool isHostName(const std::string& host)
+{
+    std::string name = host;
+    if (!name.empty() && name.back() == '.')
+        name.pop_back();
+    if (name.empty() || name.size() > 253)
+        return false;
+    size_t start = 0;
+    for (;;) {
+        const size_t dot = std::min(name.find('.', start), name.size());
+        const std::string label = name.substr(start, dot - start);
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-' ||
+            label.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") !=
+                std::string::npos)
+            return false;
+        if (dot == name.size())
+            return true;
+        start = dot + 1;
+    }
+}
+
+// A name whose last label is all digits, or anything the C library's old
+// parser reads as a number (127.0.0.010 as 127.0.0.8, 1.2.3 as 1.2.0.3,
+// 0x7f000001), is an address written some other way than a dotted quad.
+bool looksNumeric(const std::string& host)
+{
+    const size_t lastDot = host.find_last_of('.', host.size() - 2);
+    const std::string last = host.substr(lastDot == std::string::npos ? 0 : lastDot + 1);
+    in_addr legacy{};
+    return last.find_first_not_of("0123456789.") == std::string::npos || inet_aton(host.c_str(), &legacy) != 0;
+}
+
+// A dotted quad, or a host name looked up once (IPv4 only: oscpack's
+// endpoints are IPv4). Host byte order. False with the reason.
+bool resolveHost(const std::string& host, unsigned long& address, std::string& error)
 {
     in_addr parsed{};
     if (inet_pton(AF_INET, host.c_str(), &parsed) == 1) {
         address = ntohl(parsed.s_addr);
         return true;
     }
+    if (!isHostName(host) || looksNumeric(host)) {
+        error = "HOST must be a dotted quad such as 127.0.0.1 (no leading zeros) or a host name, not '" +
+                printableText(host) + "'";
+        return false;
+    }
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_DGRAM;
     addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found)
+    const int failure = getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (failure != 0 || !found) {
+        error = "unknown host '" + printableText(host) + "': " + (failure != 0 ? gai_strerror(failure) : "no IPv4 address");
         return false;
+    }
     address = ntohl(reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr);
     freeaddrinfo(found);
     return true;
+}
+
+std::string dottedQuad(unsigned long address)
+{
+    in_addr a{};
+    a.s_addr = htonl(uint32_t(address));
+    char text[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &a, text, sizeof text);
+    return text;
 }
 
 }  // namespace
@@ -60,15 +115,18 @@ bool OscInputSender::parseDestination(const std::string& text, Destination& out,
         host = text.substr(0, colon);
         port = text.substr(colon + 1);
     }
-    if (!parsePort(port, out.port)) {
-        error = "PORT must be a number from 1 to 65535 in '" + text + "'";
+    Destination parsed;
+    if (!parsePort(port, parsed.port)) {
+        error = "PORT must be a number from 1 to 65535 in '" + printableText(text) + "'";
         return false;
     }
-    if (host.empty() || !resolveHost(host, out.address)) {
-        error = "unknown host '" + host + "'";
+    if (!resolveHost(host, parsed.address, error))
         return false;
-    }
-    out.name = host + ":" + port;
+    // The address used, and the name it was looked up by.
+    parsed.name = dottedQuad(parsed.address) + ":" + std::to_string(parsed.port);
+    if (host != dottedQuad(parsed.address))
+        parsed.name += " (" + host + ")";
+    out = parsed;
     return true;
 }
 
@@ -113,7 +171,7 @@ std::string OscInputSender::sendAll(const std::vector<std::pair<int, int>>& valu
 {
     std::string failure;
     for (const auto& [id, value] : values) {
-        std::string f = sendDatagram(kInputAddress, {id, value});
+        std::string f = sendDatagram(kInputAddress, {id, std::clamp(value, 0, kInputFullScale)});
         if (failure.empty())
             failure = std::move(f);
     }

@@ -19,12 +19,17 @@ class OscInputSender {
 public:
     // Where to send: an IPv4 address in host byte order and a port.
     struct Destination {
-        std::string name;  // as shown to the performer, "HOST:PORT"
+        // As shown to the performer: the address used, "A.B.C.D:PORT", and
+        // after it " (HOST)" when it was looked up by a name.
+        std::string name;
         unsigned long address = 0;
         int port = 0;
     };
-    // "[HOST:]PORT", or empty for 127.0.0.1:55550; HOST is an IPv4 address or
-    // a name, resolved here. False with a one-line reason when it is unsound.
+    // "[HOST:]PORT", or empty for 127.0.0.1:55550; HOST is an IPv4 address
+    // as a dotted quad (four numbers from 0 to 255 without leading zeros,
+    // which older parsers read as octal) or a host name, looked up here.
+    // False with a one-line reason when it is unsound; `out` is then left
+    // as it was.
     static bool parseDestination(const std::string& text, Destination& out, std::string& error);
 
     explicit OscInputSender(Destination destination);
@@ -35,7 +40,7 @@ public:
     const std::string& destinationName() const { return destination_.name; }
 
     // One frame of (ID, value) pairs, IDs distinct, at `nowMs` (a monotonic
-    // millisecond clock). Held back whole when it would be the 51st frame
+    // millisecond clock); values are sent clamped to 0..32765. Held back whole when it would be the 51st frame
     // within 1000 ms. Returns true when this call printed the failure line,
     // so that a console display can start again below it.
     bool sendFrame(const std::vector<std::pair<int, int>>& values, uint32_t nowMs);

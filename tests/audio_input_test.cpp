@@ -1,7 +1,8 @@
 // The audio input on a real PulseAudio (CTest runs it through
 // tests/lib/with-pulse.sh): the version check, and a sound file's spectrum
 // sampled every 20 ms on SDL's timer thread while this thread reads it, until
-// stopping the input ends the sampling before the sound objects go.
+// stopping the input ends the sampling before the sound objects go. A file
+// streamed beyond what is read ahead, and played again.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -14,6 +15,7 @@
 
 #include "audio/AudioInput.h"
 #include "audio/Sound.h"
+#include "audio/SoundChannel.h"
 #include "audio/SoundSystem.h"
 #include "audio/SpectrumData.h"
 #include "audio/SpectrumSampling.h"
@@ -144,6 +146,28 @@ TEST_F(AudioInputTest, AFileIsSampledEveryTwentyMillisecondsUntilTheInputStops)
         EXPECT_EQ(spectrumSampleCount(), last) << "the timer still samples";
         EXPECT_EQ(peakBin(0), 93) << "the last sample stays";
     }
+}
+
+TEST_F(AudioInputTest, AFileStreamsPastWhatItReadsAheadAndStartsAnewWhenPlayedAgain)
+{
+    const std::string link = tone + ".again.wav";
+    ASSERT_EQ(::link(tone.c_str(), link.c_str()), 0);
+    SoundSystem* system = nullptr;
+    Sound* sound = nullptr;
+    SoundChannel* channel = nullptr;
+    ASSERT_EQ(createSoundSystem(&system), SOUND_OK);
+    ASSERT_EQ(system->init(1, SOUND_INIT_NORMAL, nullptr), SOUND_OK);
+    ASSERT_EQ(system->createSound(link.c_str(), SOUND_MODE_SOFTWARE, nullptr, &sound), SOUND_OK);
+    ASSERT_EQ(system->playSound(SOUND_CHANNEL_FREE, sound, false, &channel), SOUND_OK);
+    // The stream reads about 1.5 s ahead: later sound comes from the decoder.
+    SDL_Delay(2500);
+    float spectrum[kSpectrumBins];
+    ASSERT_EQ(channel->getSpectrum(spectrum, kSpectrumBins, 0, SPECTRUM_WINDOW_HANN), SOUND_OK);
+    EXPECT_GT(spectrum[93], 0.9f) << "the tone still plays";
+    EXPECT_EQ(system->playSound(SOUND_CHANNEL_FREE, sound, false, &channel), SOUND_OK) << "one voice: it starts anew";
+    unlink(link.c_str());
+    EXPECT_EQ(system->playSound(SOUND_CHANNEL_FREE, sound, false, &channel), SOUND_ERR_FILE_NOT_FOUND);
+    system->release();
 }
 
 TEST_F(AudioInputTest, LiveInputRecordsWhatThePlaybackDriverPlays)

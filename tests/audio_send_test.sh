@@ -33,7 +33,7 @@ sox -D -n -r 44100 -c 2 -b 16 "$W/silent.wav" trim 0 30
 grep -q -- "--send \[HOST:\]PORT" "$W/help" && grep -q -- "--map ID=LO:HI" "$W/help" && grep -q "^Example" "$W/help" ||
   fail "--help: $(cat "$W/help")"
 for bad in "--map 2=0:1" "--send --map 2=0.3:0.1" "--send --map 2=0:1 --map 2=0.5:1" "--send 70000" \
-           "--send nosuchhost.invalid:9000" "--send --once"; do
+           "--send nosuchhost.invalid:9000" "--send 127.0.0.010:9000" "--send 1.2.3:9000" "--send --once"; do
   rc=0
   # shellcheck disable=SC2086
   "$TOOL" $bad </dev/null >/dev/null 2>"$W/err" || rc=$?

@@ -48,6 +48,8 @@ TEST_F(Mapping, ReadsTheLoudestBinOfItsBandTimesGainClamped)
         {"gain", 0, 5, 1.0f, 0.05f, 0.2f, 0.05, 1638},
         {"clamped to full scale", 0, 5, 0.75f, 0.05f, 0.2f, 2.0, 32765},
         {"a broken level sends 0", 0, 5, nan, 0.05f, 0.2f, 1.0, 0},
+        {"an infinite level sends 0", 0, 5, INFINITY, 0.05f, 0.2f, 1.0, 0},
+        {"a huge level sends full scale", 0, 5, 1e30f, 0.05f, 0.2f, 1000.0, 32765},
     };
     for (const auto& c : cases) {
         clear();
@@ -73,6 +75,8 @@ TEST_F(Mapping, SmoothingBoundsTheChangePerMessage)
     mapping.update(tableLevel, 20.0);
     EXPECT_GT(mapping.value(0), last * 97 / 100) << "release of 1 s: the fall is slower still";
     EXPECT_LT(valueAfter({2, 0.05f, 0.2f, 1.0, 0.0, 0.0}, 1), 1) << "silence";
+    mapping.update(tableLevel, std::nan(""));
+    EXPECT_TRUE(std::isfinite(mapping.smoothedLevel(0))) << "a clock that is no number moves nothing";
 }
 
 TEST(MappingText, ParsesTheFormAndRefusesWhatIsUnsound)
@@ -92,11 +96,12 @@ TEST(MappingText, ParsesTheFormAndRefusesWhatIsUnsound)
         {"2", "expected ID=LO:HI"},      {"256=0:1", "input ID"},        {"-1=0:1", "input ID"},
         {"2=0.3:0.1", "LO not above HI"}, {"2=0:1.5", "from 0 to 1"},     {"2=0:nan", "from 0 to 1"},
         {"2=0:1,gain=-1", "gain"},        {"2=0:1,attack=1e9", "attack"}, {"2=0:1,release=", "release"},
-        {"2=0:1,volume=3", "unknown setting 'volume'"},
+        {"2=0:1,volume=3", "unknown setting 'volume'"}, {"2=0:1,gain=\n", "'2=0:1,gain=\\x0A'"},
     };
     for (const auto& r : refused) {
         EXPECT_FALSE(parseLevelMapping(r.text, s, error)) << r.text;
         EXPECT_NE(error.find(r.reason), std::string::npos) << r.text << ": " << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos) << r.text << ": one line";
     }
 }
 

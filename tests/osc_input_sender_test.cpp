@@ -39,3 +39,37 @@ TEST(OscInputSender, SendsAtMostFiftyFramesInAnySecond)
     for (size_t i = 50; i < sentAt.size(); ++i)
         ASSERT_GE(sentAt[i] - sentAt[i - 50], 1000) << "51 frames within a second, ending at " << sentAt[i];
 }
+
+TEST(OscInputSender, TakesDottedQuadsAndHostNamesAndShowsTheAddressUsed)
+{
+    const struct {
+        const char *text, *shown;  // shown: null when refused
+    } cases[] = {
+        {"", "127.0.0.1:55550"},
+        {"9000", "127.0.0.1:9000"},
+        {"10.1.2.3:9000", "10.1.2.3:9000"},
+        {"localhost:9000", "127.0.0.1:9000 (localhost)"},
+        {"127.0.0.010:9000", nullptr},  // octal to the old parser: 127.0.0.8
+        {"1.2.3:9000", nullptr},        // 1.2.0.3 to the old parser
+        {"0x7f000001:9000", nullptr},
+        {"2130706433:9000", nullptr},
+        {"256.1.1.1:9000", nullptr},
+        {"[::1]:9000", nullptr},
+        {"bad host:9000", nullptr},
+        {"bad\nhost:9000", nullptr},
+        {"nosuchhost.invalid:9000", nullptr},
+        {"127.0.0.1:0", nullptr},
+        {"127.0.0.1:65536", nullptr},
+        {"127.0.0.1:", nullptr},
+    };
+    for (const auto& c : cases) {
+        OscInputSender::Destination to;
+        std::string error;
+        const bool taken = OscInputSender::parseDestination(c.text, to, error);
+        EXPECT_EQ(taken, c.shown != nullptr) << c.text << ": " << error;
+        if (taken && c.shown)
+            EXPECT_EQ(to.name, c.shown) << c.text;
+        if (!taken)
+            EXPECT_TRUE(!error.empty() && error.find('\n') == std::string::npos) << c.text;
+    }
+}

@@ -14,11 +14,14 @@
 # mapping (one text through the bridge's mapping language), osc_in (one OSC
 # datagram from an app through the bridge's OSC in and its engine),
 # page_message (one WebSocket text frame through the control page's parser).
+# option_text (one text through the audio tool's --map and --send parsers,
+# in a private network so that host name look-ups stay on this machine).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 target=${3:-osc_packet}
 out=$(realpath -m "${2:-build-fuzz/$target}")
+isolate=()
 osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp base/FatalExit.cpp)
 case $target in
   osc_packet)
@@ -52,7 +55,12 @@ case $target in
     sources=(bridge/PageMessage.cpp)
     libs=()
     limits=(-timeout=2 -max_len=256 -rss_limit_mb=1024) ;;
-  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, mapping, osc_in, page_message)" >&2; exit 2 ;;
+  option_text)
+    sources=(audiotool/LevelMapping.cpp control/OscInputSender.cpp control/OscConsole.cpp base/FatalExit.cpp base/PrintableText.cpp)
+    libs=(-loscpack $(sdl-config --libs))
+    limits=(-timeout=2 -max_len=512 -rss_limit_mb=1024)
+    isolate=(unshare --net) ;;
+  *) echo "fuzz.sh: unknown target '$target' (osc_packet, osc_recording, picture_load, sound_file, mapping, osc_in, page_message, option_text)" >&2; exit 2 ;;
 esac
 mkdir -p "$out/corpus" "$out/artifacts"
 cp -n "fuzz/corpus/$target"/* "$out/corpus/"
@@ -60,7 +68,7 @@ clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -I. -I/usr/include/oscpack $(sdl-config --cflags) \
   "fuzz/${target}_fuzz.cpp" "${sources[@]}" "${libs[@]}" -o "$out/${target}_fuzz"
 if compgen -G "fuzz/regressions/$target/*" >/dev/null; then
-  "$out/${target}_fuzz" "${limits[@]}" fuzz/regressions/"$target"/*
+  "${isolate[@]}" "$out/${target}_fuzz" "${limits[@]}" fuzz/regressions/"$target"/*
 fi
-"$out/${target}_fuzz" -max_total_time="$seconds" "${limits[@]}" \
+"${isolate[@]}" "$out/${target}_fuzz" -max_total_time="$seconds" "${limits[@]}" \
   -artifact_prefix="$out/artifacts/" -print_final_stats=1 "$out/corpus"

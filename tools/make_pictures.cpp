@@ -10,6 +10,7 @@
 // Remake them from the repository root (ImageMagick's convert writes the JPEG
 // and the PNG; the BMPs are written by SDL):
 //   cmake --build build --target make_pictures && ./build/make_pictures images
+#include <CLI/CLI.hpp>
 #include <SDL.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "base/StandardStreams.h"
+#include "tools/DevOptions.h"
 
 namespace {
 
@@ -488,11 +490,12 @@ void makeDirectory(const std::string& path)
 int main(int argc, char** argv)
 {
     openStandardStreams();
-    if (argc != 2) {
-        fprintf(stderr, "usage: make_pictures IMAGES_DIRECTORY\n");
-        return 2;
-    }
-    const std::string dir = argv[1];
+    std::string dir;
+    CLI::App app{"Paints the show's pictures and the flip-book frames into a folder (made if missing), the "
+                 "same every run; needs ImageMagick's convert.",
+                 "make_pictures"};
+    app.add_option("folder", dir, "the pictures' folder, normally images")->required();
+    parseOptionsOrExit(app, "make_pictures", argc, argv);
     makeDirectory(dir);
     makeDirectory(dir + "/cloudz");
 

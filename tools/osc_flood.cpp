@@ -3,22 +3,25 @@
 // kinds at a steady rate to the show's port, turns the look every period (no
 // input, input 2 at full, input 0 at a quarter: the messages for inputs 0 and
 // 2 always carry the current look's values), and ends with the look's two
-// input messages. Then it prints what it sent. Messages are built with
+// input messages. Then it prints what it sent, and what the system refused
+// to send (those count as failures, not as sent). Messages are built with
 // oscpack; malformed datagrams are bytes made by hand. One thread.
-#include <CLI/CLI.hpp>
-
 #include <ip/UdpSocket.h>
 #include <osc/OscOutboundPacketStream.h>
 
+#include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/StandardStreams.h"
+#include "control/OscInputSender.h"
+#include "tools/DevOptions.h"
 
 namespace {
 
@@ -40,8 +43,8 @@ struct Options {
 
 class Flood {
 public:
-    explicit Flood(const Options& o)
-        : options_(o), socket_(IpEndpointName(o.host.c_str(), int(o.port))), random_(o.seed) {}
+    Flood(const Options& o, const OscInputSender::Destination& to)
+        : options_(o), socket_(IpEndpointName(to.address, to.port)), random_(o.seed) {}
     Flood(const Flood&) = delete;
     Flood& operator=(const Flood&) = delete;
 
@@ -53,7 +56,7 @@ public:
         double elapsed = 0;
         while ((elapsed = std::chrono::duration<double>(Clock::now() - start).count()) < options_.seconds) {
             const Look& look = lookAt(elapsed);
-            while (datagrams_ < elapsed * options_.rate) {
+            while (datagrams_ + refused_ < elapsed * options_.rate) {
                 if (uniform(0, 999) < options_.malformedShare * 1000)
                     sendMalformed();
                 else
@@ -67,34 +70,51 @@ public:
         finalLook_ = last.name;
     }
 
-    void report() const
+    // What was sent; false (with a line on standard error) when the system
+    // refused some of it.
+    bool report() const
     {
-        printf("datagrams: %llu\nvalid messages: %llu\nmalformed datagrams: %llu\n"
+        printf("datagrams: %llu\nvalid messages: %llu\nmalformed datagrams: %llu\nrefused sends: %llu\n"
                "last valid message: %s\nfinal look: %s\n",
-               datagrams_, validMessages_, malformed_, lastValid_.c_str(), finalLook_);
+               datagrams_, validMessages_, malformed_, refused_, lastValid_.c_str(), finalLook_);
+        fflush(stdout);
+        if (refused_ > 0)
+            fprintf(stderr, "osc_flood: %llu of %llu sends refused, the first with: %s\n", refused_,
+                    refused_ + datagrams_, firstRefusal_.c_str());
+        return refused_ == 0;
     }
 
 private:
     const Look& lookAt(double elapsed) const
     {
-        return kLooks[static_cast<long long>(elapsed / options_.lookPeriod) % 3];
+        return kLooks[int(std::fmod(std::floor(elapsed / options_.lookPeriod), 3.0))];
     }
 
     int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
 
-    void send(const char* data, std::size_t size)
+    // oscpack's Send drops send()'s result; errno, cleared just before,
+    // still tells whether the datagram went out.
+    bool send(const char* data, std::size_t size)
     {
+        errno = 0;
         socket_.Send(data, size);
-        ++datagrams_;
+        if (errno == 0) {
+            ++datagrams_;
+            return true;
+        }
+        if (refused_++ == 0)
+            firstRefusal_ = strerror(errno);
+        return false;
     }
 
-    void send(const osc::OutboundPacketStream& p) { send(p.Data(), p.Size()); }
+    bool send(const osc::OutboundPacketStream& p) { return send(p.Data(), p.Size()); }
 
     void sendInput(int id, int value)
     {
         osc::OutboundPacketStream p(buffer_, sizeof buffer_);
         p << osc::BeginMessage("/driftmeadow") << id << value << osc::EndMessage;
-        send(p);
+        if (!send(p))
+            return;
         ++validMessages_;
         lastValid_ = "/driftmeadow " + std::to_string(id) + " " + std::to_string(value);
     }
@@ -129,13 +149,14 @@ private:
             p << osc::BeginMessage("/BEND") << ch << uniform(0, 16383);
         }
         p << osc::EndMessage;
-        ++validMessages_;
     }
 
+    // One datagram of one valid message, or now and then two in a bundle.
     void sendValid(const Look& look)
     {
         osc::OutboundPacketStream p(buffer_, sizeof buffer_);
-        if (uniform(0, 19) == 0) {
+        const bool bundle = uniform(0, 19) == 0;
+        if (bundle) {
             p << osc::BeginBundleImmediate;
             addValid(p, look);
             addValid(p, look);
@@ -143,7 +164,8 @@ private:
         } else {
             addValid(p, look);
         }
-        send(p);
+        if (send(p))
+            validMessages_ += bundle ? 2 : 1;
     }
 
     // One datagram the show must drop whole: random bytes, a cut message,
@@ -202,30 +224,19 @@ private:
             raw.assign(5000, '\0');
             raw[0] = '/';
         }
-        if (raw.empty())
-            send(p);
-        else
-            send(raw.data(), raw.size());
-        ++malformed_;
+        if (raw.empty() ? send(p) : send(raw.data(), raw.size()))
+            ++malformed_;
     }
 
     Options options_;
     UdpTransmitSocket socket_;
     std::mt19937 random_;
     char buffer_[1024];
-    unsigned long long datagrams_ = 0, validMessages_ = 0, malformed_ = 0;
+    unsigned long long datagrams_ = 0, validMessages_ = 0, malformed_ = 0, refused_ = 0;
+    std::string firstRefusal_;
     std::string lastValid_;  // the final look's last message
     const char* finalLook_ = "";
 };
-
-// Accepts a number above 0 (CLI11's own check prints its whole range).
-const CLI::Validator kPositive(
-    [](std::string& text) {
-        char* end = nullptr;
-        const double v = std::strtod(text.c_str(), &end);
-        return end != text.c_str() && *end == '\0' && v > 0 ? std::string() : text + " is not a number above 0";
-    },
-    "POSITIVE");
 
 }  // namespace
 
@@ -234,33 +245,32 @@ int main(int argc, char** argv)
     openStandardStreams();
     Options o;
     CLI::App app{"Floods a show's OSC port with valid messages and malformed datagrams, turning the "
-                 "look every period, then prints what it sent."};
-    app.add_option("--host", o.host, "host to send to")->capture_default_str();
+                 "look every period, then prints what it sent.",
+                 "osc_flood"};
+    app.add_option("--host", o.host, "host to send to: a dotted quad or a host name")->capture_default_str();
     app.add_option("--port", o.port, "UDP port")->capture_default_str()->check(CLI::Range(1, 65535));
-    app.add_option("--rate", o.rate, "datagrams per second")->capture_default_str()->check(kPositive);
-    app.add_option("--seconds", o.seconds, "how long to send")->capture_default_str()->check(kPositive);
+    app.add_option("--rate", o.rate, "datagrams per second")->capture_default_str()->check(finiteWithin(0.01, 1e6));
+    app.add_option("--seconds", o.seconds, "how long to send")->capture_default_str()->check(finiteWithin(0.001, 1e7));
     app.add_option("--malformed-share", o.malformedShare, "share of malformed datagrams")
         ->capture_default_str()
-        ->check(CLI::Range(0.0, 1.0));
+        ->check(finiteWithin(0.0, 1.0));
     app.add_option("--look-period", o.lookPeriod, "seconds per look (house, flower, grey)")
         ->capture_default_str()
-        ->check(kPositive);
+        ->check(finiteWithin(0.01, 1e7));
     app.add_option("--seed", o.seed, "seed of the random choices")->capture_default_str();
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        fprintf(stderr, "osc_flood: %s\n", e.what());
+    parseOptionsOrExit(app, "osc_flood", argc, argv);
+    OscInputSender::Destination to;
+    std::string error;
+    if (!OscInputSender::parseDestination(o.host + ":" + std::to_string(o.port), to, error)) {
+        fprintf(stderr, "osc_flood: --host: %s (see --help)\n", error.c_str());
         return 2;
     }
     try {
-        Flood flood(o);
+        Flood flood(o, to);
         flood.run();
-        flood.report();
+        return flood.report() ? 0 : 1;
     } catch (const std::exception& e) {
-        fprintf(stderr, "osc_flood: cannot send to %s:%u: %s\n", o.host.c_str(), o.port, e.what());
+        fprintf(stderr, "osc_flood: cannot send to %s: %s\n", to.name.c_str(), e.what());
         return 1;
     }
-    return 0;
 }
