@@ -27,11 +27,13 @@
 #include <ip/UdpSocket.h>
 #include <osc/OscOutboundPacketStream.h>
 
+#include "base/StandardStreams.h"
 #include "bridge/BridgeEngine.h"
 #include "bridge/MidiInSource.h"
 #include "bridge/OscInSource.h"
 #include "control/ControlState.h"
 #include "control/OscControlReceiver.h"
+#include "tools/DevOptions.h"
 
 namespace {
 
@@ -132,11 +134,12 @@ void onRaw(double, std::vector<unsigned char>* m, void*)
 
 int main(int argc, char** argv)
 {
+    openStandardStreams();
     CLI::App app{"Latency from a message to the bridge to the show's stored value, against a direct send.",
                  "bridge_bench"};
     int samples = 200;
     app.add_option("--samples", samples, "Samples per path (25 ms apart)")->check(CLI::Range(10, 100000));
-    CLI11_PARSE(app, argc, argv);
+    parseOptionsOrExit(app, "bridge_bench", argc, argv);
     if (!freopen("/dev/null", "w", stdout))  // the show's status lines
         return 1;
     FILE* out = fdopen(dup(2), "w");

@@ -22,7 +22,9 @@ seconds=${1:-600}
 target=${3:-osc_packet}
 out=$(realpath -m "${2:-build-fuzz/$target}")
 isolate=()
-osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp base/FatalExit.cpp)
+# The base layer is small and every layer may use it: each target takes it whole.
+base=(base/*.cpp)
+osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp "${base[@]}")
 case $target in
   osc_packet)
     sources=(control/OscControlReceiver.cpp "${osc[@]}")
@@ -34,8 +36,8 @@ case $target in
     limits=(-timeout=2 -max_len=8192 -rss_limit_mb=1024) ;;
   picture_load)
     # Decoding may take a picture of the largest size allowed.
-    sources=(gfx/Image.cpp gfx/ImageErrors.cpp base/FatalExit.cpp)
-    libs=(-lSDL_image $(sdl-config --libs))
+    sources=(gfx/Image.cpp gfx/ImageErrors.cpp gfx/PictureFolders.cpp "${base[@]}")
+    libs=(-lSDL_image $(sdl-config --libs) -DDRIFTMEADOW_BIN_TO_DATA='"../share/driftmeadow"' -DDRIFTMEADOW_SOURCE_DIR="\"$PWD\"")
     limits=(-timeout=10 -max_len=16384 -rss_limit_mb=2048) ;;
   sound_file)
     sources=(audio/SoundFile.cpp)
@@ -48,7 +50,7 @@ case $target in
   osc_in)
     sources=(bridge/OscInSource.cpp bridge/OscFeedback.cpp bridge/BridgeEngine.cpp bridge/MappingRule.cpp
              bridge/BridgeConsole.cpp control/OscInputSender.cpp control/OscPacketCheck.cpp control/OscConsole.cpp
-             base/FatalExit.cpp)
+             "${base[@]}")
     libs=(-loscpack $(sdl-config --libs) -pthread)
     limits=(-timeout=2 -max_len=4200 -rss_limit_mb=1024) ;;
   page_message)
@@ -56,7 +58,7 @@ case $target in
     libs=()
     limits=(-timeout=2 -max_len=256 -rss_limit_mb=1024) ;;
   option_text)
-    sources=(audiotool/LevelMapping.cpp control/OscInputSender.cpp control/OscConsole.cpp base/FatalExit.cpp base/PrintableText.cpp)
+    sources=(audiotool/LevelMapping.cpp control/OscInputSender.cpp control/OscConsole.cpp "${base[@]}")
     libs=(-loscpack $(sdl-config --libs))
     limits=(-timeout=2 -max_len=512 -rss_limit_mb=1024)
     isolate=(unshare --net) ;;
