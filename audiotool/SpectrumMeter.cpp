@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "audiotool/LevelFrame.h"
-#include "audiotool/LevelMapping.h"
-#include "audiotool/SpectrumLevel.h"
+#include "levels/LevelMapping.h"
+#include "levels/SpectrumLevel.h"
 
 namespace {
 constexpr int kBarWidth = 30;

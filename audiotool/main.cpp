@@ -12,8 +12,8 @@
 
 #include "audiotool/AudioTool.h"
 #include "audiotool/AudioToolText.h"
-#include "audiotool/LevelMapping.h"
 #include "control/OscInputSender.h"
+#include "levels/LevelMapping.h"
 
 namespace {
 

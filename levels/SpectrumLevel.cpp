@@ -1,4 +1,4 @@
-#include "audiotool/SpectrumLevel.h"
+#include "levels/SpectrumLevel.h"
 
 #include <cmath>
 
