@@ -8,7 +8,12 @@ double spectrumLevel(int channel, float x)
 {
     if (!gAudioInput)
         return 0.0;
-    return std::pow(double(gAudioInput->spectrumLog(channel, x)), 0.25);
+    return spectrumTableLevel(channel, x);
+}
+
+double spectrumTableLevel(int channel, float x)
+{
+    return std::pow(double(AudioInput::spectrumLog(channel, x)), 0.25);
 }
 
 double spectrumLevelFrequency(float x)
