@@ -23,15 +23,21 @@ TrackLevels::TrackLevels(const DecodedSound& sound, double offset, std::vector<L
 
 TrackLevels::~TrackLevels() = default;
 
-std::vector<TrackLevelStep> TrackLevels::stepsUntil(double until)
+std::vector<TrackLevelStep> TrackLevels::stepsUntil(double until, const Progress& progress)
 {
+    int total = 0;
+    while (double(total) / kStepsPerSecond <= until)
+        ++total;
     std::vector<TrackLevelStep> steps;
-    for (long long j = 0;; ++j) {
-        const double t = double(j) / kStepsPerSecond;
-        if (t > until)
-            return steps;
-        steps.push_back(step(t));
+    steps.reserve(size_t(total));
+    for (int j = 0; j < total; ++j) {
+        if (progress && j % 50 == 0)
+            progress(j, total);
+        steps.push_back(step(double(j) / kStepsPerSecond));
     }
+    if (progress)
+        progress(total, total);
+    return steps;
 }
 
 // The mixer's linear interpolation between the file's frame at the position

@@ -8,6 +8,7 @@
 // it writes spectrumData.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -34,8 +35,11 @@ public:
     TrackLevels(const TrackLevels&) = delete;
     TrackLevels& operator=(const TrackLevels&) = delete;
 
-    // The steps at 0, 0.02, 0.04, ... s of frame time up to `until`.
-    std::vector<TrackLevelStep> stepsUntil(double until);
+    // The steps at 0, 0.02, 0.04, ... s of frame time up to `until`;
+    // `progress` (if given) hears (0, total) first, then (done, total) as
+    // the steps are made.
+    using Progress = std::function<void(int done, int total)>;
+    std::vector<TrackLevelStep> stepsUntil(double until, const Progress& progress = nullptr);
 
 private:
     struct Analysis;

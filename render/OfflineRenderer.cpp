@@ -29,12 +29,12 @@
 OfflineRenderer::OfflineRenderer(const RenderSettings& settings)
     : settings_(settings)
 {
+    loadSounds();
     setUpGl();
     scene_.reset(makeScene());
     timeline_.addTimelineEntry(scene_.get(), 0.0f, kShowEnd);
     if (!settings_.oscFile.empty())
         recording_.load(settings_.oscFile.c_str());
-    loadSounds();
     addTrackLevels();
     openOutputs();
 }
@@ -94,7 +94,7 @@ Scene* OfflineRenderer::makeScene()
     return new LandscapeScene();
 }
 
-// Each sound file is decoded once, whole, before anything is drawn.
+// Each sound file is decoded once, whole, before anything else is done.
 void OfflineRenderer::loadSounds()
 {
     const auto load = [](const char* option, const std::string& path) {
@@ -122,8 +122,15 @@ void OfflineRenderer::addTrackLevels()
         return;
     TrackLevels levels(*reactSound_, settings_.audioOffset,
                        settings_.mappings.empty() ? defaultLevelMappings() : settings_.mappings);
+    ProgressBar progress(stderr);
+    const std::vector<TrackLevelStep> steps =
+        levels.stepsUntil(settings_.to, [&progress](int done, int total) {
+            if (done == 0)
+                progress.start("levels", total);
+            progress.update(done);
+        });
     std::vector<std::pair<double, std::vector<char>>> messages;
-    for (const TrackLevelStep& step : levels.stepsUntil(settings_.to)) {
+    for (const TrackLevelStep& step : steps) {
         for (const auto& [id, value] : step.values) {
             char buffer[64];
             osc::OutboundPacketStream packet(buffer, sizeof buffer);

@@ -91,6 +91,8 @@ std::string checkVideo(const RenderSettings& s)
         return "--audio needs --video";
     if (!s.audioFile.empty() && !isReadableFile(s.audioFile))
         return "--audio: cannot read the sound file " + s.audioFile;
+    if (!s.reactFile.empty() && s.to > RenderSettings::kMaxReactSeconds)
+        return "--react reaches at most --to 14400 (four hours)";
     if (!s.reactFile.empty() && !isReadableFile(s.reactFile))
         return "--react: cannot read the sound file " + s.reactFile;
     return "";

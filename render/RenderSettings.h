@@ -33,6 +33,9 @@ struct RenderSettings {
     static constexpr double kMaxFrames = 1e7;
     // The largest output side: the stage doubles it up to a power of two.
     static constexpr int kMaxSide = 4096;
+    // The last frame time that --react reaches: its levels, 50 a second,
+    // are all computed before the first frame.
+    static constexpr double kMaxReactSeconds = 4 * 3600.0;
 
     // Frames written: from, from + 1/fps, ... up to to.
     int writtenFrames() const;
