@@ -154,6 +154,7 @@ void OfflineRenderer::openOutputs()
     video.height = settings_.height;
     video.fps = settings_.fps;
     video.crf = settings_.crf;
+    video.preset = settings_.preset;
     video.sound = soundTrack_.get();
     video.soundStart = settings_.audioOffset + settings_.from;
     auto writer = std::make_unique<VideoWriter>(video);

@@ -1,5 +1,6 @@
 #include "render/RenderSettings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -85,6 +86,10 @@ std::string checkVideo(const RenderSettings& s)
         return "--size must be even on both sides for .mp4 (H.264 in yuv420p)";
     if (s.crf < 0 || s.crf > 51)
         return "--crf must be from 0 to 51";
+    const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                   "medium",    "slow",      "slower",   "veryslow"};
+    if (std::find(std::begin(presets), std::end(presets), s.preset) == std::end(presets))
+        return "--preset must be one of ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow";
     if (!std::isfinite(s.audioOffset))
         return "--audio-offset must be a finite number of seconds";
     if (!s.audioFile.empty() && s.videoFile.empty())

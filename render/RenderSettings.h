@@ -18,6 +18,7 @@ struct RenderSettings {
     std::string outDir;     // empty: no PNG files
     std::string videoFile;  // empty: no video; else .mp4 or .mkv
     int crf = 18;           // the .mp4's H.264 quality, 0 (lossless) to 51
+    std::string preset = "superfast";  // the .mp4's libx264 speed
     std::string audioFile;  // the video's sound track; empty: none
     double audioOffset = 0.0;  // sound seconds at frame time 0
     std::string reactFile;  // sound whose levels steer the input; empty: none

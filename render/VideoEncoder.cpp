@@ -4,8 +4,8 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
+#include <libyuv/convert.h>
 
 #include <cstdio>
 #include <cstring>
@@ -15,9 +15,6 @@ extern "C" {
 #include "render/SoundStreamEncoder.h"
 
 namespace {
-
-// libx264's speed for a render that should keep up with the show.
-const char* const kX264Preset = "veryfast";
 
 bool endsWith(const std::string& path, const char* ending)
 {
@@ -67,7 +64,6 @@ VideoEncoder::~VideoEncoder()
         avio_closep(&muxer_->pb);
     if (!finished_ && fileOpen_)
         remove(partial_.c_str());
-    sws_freeContext(scaler_);
     avcodec_free_context(&codec_);
     avformat_free_context(muxer_);
     av_frame_free(&frame_);
@@ -91,8 +87,9 @@ bool VideoEncoder::openMuxer()
     return true;
 }
 
-// H.264 at the chosen quality, tagged as BT.709 limited range (what the
-// conversion from the GL's RGB makes); or FFV1 on the RGB bytes themselves.
+// H.264 at the chosen quality and speed, tagged as what libyuv's conversion
+// from the GL's sRGB makes (BT.601 matrix, limited range); or FFV1 on the
+// RGB bytes themselves.
 bool VideoEncoder::openVideoCodec()
 {
     const AVCodec* codec = mp4_ ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(AV_CODEC_ID_FFV1);
@@ -114,10 +111,10 @@ bool VideoEncoder::openVideoCodec()
     if (mp4_) {
         codec_->pix_fmt = AV_PIX_FMT_YUV420P;
         codec_->color_range = AVCOL_RANGE_MPEG;
-        codec_->colorspace = AVCOL_SPC_BT709;
+        codec_->colorspace = AVCOL_SPC_SMPTE170M;
         codec_->color_primaries = AVCOL_PRI_BT709;
-        codec_->color_trc = AVCOL_TRC_BT709;
-        av_dict_set(&options, "preset", kX264Preset, 0);
+        codec_->color_trc = AVCOL_TRC_IEC61966_2_1;
+        av_dict_set(&options, "preset", settings_.preset.c_str(), 0);
         av_dict_set_int(&options, "crf", settings_.crf, 0);
     } else {
         codec_->pix_fmt = AV_PIX_FMT_BGR0;
@@ -141,18 +138,7 @@ bool VideoEncoder::openVideoCodec()
     frame_->width = settings_.width;
     frame_->height = settings_.height;
     ret = av_frame_get_buffer(frame_, 0);
-    if (ret < 0)
-        return fail("cannot encode " + settings_.path, ret);
-    if (mp4_) {
-        scaler_ = sws_getContext(settings_.width, settings_.height, AV_PIX_FMT_BGRA, settings_.width,
-                                 settings_.height, AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr,
-                                 nullptr, nullptr);
-        if (!scaler_)
-            return fail("cannot convert the frames for " + settings_.path, AVERROR(EINVAL));
-        const int* bt709 = sws_getCoefficients(SWS_CS_ITU709);
-        sws_setColorspaceDetails(scaler_, bt709, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-    }
-    return true;
+    return ret < 0 ? fail("cannot encode " + settings_.path, ret) : true;
 }
 
 // The temporary file and the header; MP4 puts its index at the front when
@@ -171,15 +157,15 @@ bool VideoEncoder::openFile()
     return ret < 0 ? fail("cannot write " + settings_.path, ret) : true;
 }
 
-// The frame upright: GL's rows come bottom first.
+// The frame upright: GL's rows come bottom first. libyuv's "ARGB" is the
+// bytes B, G, R, A in memory, as GL_BGRA reads them back.
 void VideoEncoder::fillFrame(const unsigned char* bgra)
 {
     const int stride = settings_.width * 4;
     const unsigned char* top = bgra + size_t(stride) * (settings_.height - 1);
     if (mp4_) {
-        const uint8_t* src[] = {top};
-        const int srcStride[] = {-stride};
-        sws_scale(scaler_, src, srcStride, 0, settings_.height, frame_->data, frame_->linesize);
+        libyuv::ARGBToI420(top, -stride, frame_->data[0], frame_->linesize[0], frame_->data[1], frame_->linesize[1],
+                           frame_->data[2], frame_->linesize[2], settings_.width, settings_.height);
         return;
     }
     for (int y = 0; y < settings_.height; ++y)

@@ -1,5 +1,5 @@
 // VideoEncoder: a video file written with FFmpeg's libraries: H.264 (libx264,
-// yuv420p) in MP4, or FFV1 (lossless RGB) in Matroska, chosen by the file's
+// yuv420p, converted from RGB by libyuv) in MP4, or FFV1 (lossless RGB) in Matroska, chosen by the file's
 // extension, with an optional sound track. The file is written under a
 // temporary name (the final one with ".part" added) and renamed only once it
 // is complete, so no file under the final name is ever a broken one. Both
@@ -16,7 +16,6 @@ struct AVFrame;
 struct AVPacket;
 struct AVStream;
 struct DecodedSound;
-struct SwsContext;
 class SoundStreamEncoder;
 
 struct VideoSettings {
@@ -25,6 +24,7 @@ struct VideoSettings {
     int height = 600;
     double fps = 30.0;
     int crf = 18;                        // H.264 quality: 0 (lossless) to 51
+    std::string preset = "superfast";    // libx264's speed, ultrafast to veryslow
     const DecodedSound* sound = nullptr;  // the sound track, or none
     double soundStart = 0.0;             // sound seconds at video time 0
 };
@@ -66,7 +66,6 @@ private:
     AVFormatContext* muxer_ = nullptr;
     AVCodecContext* codec_ = nullptr;
     AVStream* stream_ = nullptr;
-    SwsContext* scaler_ = nullptr;
     AVFrame* frame_ = nullptr;
     AVPacket* packet_ = nullptr;
     std::unique_ptr<SoundStreamEncoder> sound_;

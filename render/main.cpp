@@ -70,6 +70,10 @@ static RenderSettings parseOptions(int argc, char** argv)
     app.add_option("--video", s.videoFile,
                    "Video file: .mp4 (H.264, yuv420p; AAC sound) or .mkv (FFV1, lossless RGB; FLAC sound)");
     app.add_option("--crf", s.crf, "H.264 quality of a .mp4, 0 (lossless) to 51 (worst)")->capture_default_str();
+    app.add_option("--preset", s.preset,
+                   "libx264's speed for a .mp4: ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, "
+                   "veryslow (slower: smaller files)")
+        ->capture_default_str();
     CLI::Option* audio = app.add_option("--audio", s.audioFile, "Sound track of the video (any file libsndfile reads)");
     CLI::Option* react = app.add_option(
         "--react", s.reactFile,

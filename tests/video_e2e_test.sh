@@ -97,9 +97,10 @@ rc=$?
 [ -z "$(ls "$work/full")" ] || fail "a full disk left $(ls "$work/full")"
 echo "ok: a full disk: one line, exit code 1, no file left behind"
 
-# The muxer writes its frames 32 KiB at a time, after the header.
+# The muxer writes 32 KiB at a time: some frames are in once the file has
+# that much (lossless H.264 makes them large).
 part_grown() { [ "$(stat -c %s "$work/stop.mp4.part" 2>/dev/null || echo 0)" -ge 32768 ]; }
-"$R" --to 60 --size 320x240 --video "$work/stop.mp4" --react "$work/tone.wav" >/dev/null 2>"$work/stop.err" &
+"$R" --to 60 --size 320x240 --crf 0 --video "$work/stop.mp4" --react "$work/tone.wav" >/dev/null 2>"$work/stop.err" &
 pid=$!
 on_exit "kill $pid 2>/dev/null"
 wait_for 60 part_grown || fail "the video did not grow"

@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev iproute2 util-linux procps
   portaudio19-dev libsndfile1-dev libfftw3-dev libasound2-dev libcli11-dev
   pulseaudio pulseaudio-utils alsa-utils libasound2-plugins sox tmux
-  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
+  libavcodec-dev libavformat-dev libswresample-dev libavutil-dev libyuv-dev ffmpeg
 )
 missing=()
 for p in "${packages[@]}"; do
