@@ -82,6 +82,9 @@ std::string checkVideo(const RenderSettings& s)
 {
     if (!s.videoFile.empty() && !VideoEncoder::isMp4(s.videoFile) && !VideoEncoder::isMkv(s.videoFile))
         return "--video must name a .mp4 or .mkv file";
+    struct stat st;
+    if (!s.videoFile.empty() && stat(s.videoFile.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return "--video: " + s.videoFile + " is a folder";
     if (VideoEncoder::isMp4(s.videoFile) && (s.width % 2 != 0 || s.height % 2 != 0))
         return "--size must be even on both sides for .mp4 (H.264 in yuv420p)";
     if (s.crf < 0 || s.crf > 51)

@@ -7,9 +7,13 @@ extern "C" {
 }
 #include <libyuv/convert.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "render/AvError.h"
 #include "render/SoundStreamEncoder.h"
@@ -37,7 +41,8 @@ bool VideoEncoder::isMkv(const std::string& path)
 VideoEncoder::VideoEncoder(const VideoSettings& settings)
     : settings_(settings), partial_(settings.path + ".part"), mp4_(isMp4(settings.path))
 {
-    av_log_set_level(AV_LOG_ERROR);
+    // The libraries' own log lines stay off: every failure is one line of ours.
+    av_log_set_level(AV_LOG_QUIET);
     frame_ = av_frame_alloc();
     packet_ = av_packet_alloc();
     if (!frame_ || !packet_) {
@@ -62,8 +67,10 @@ VideoEncoder::~VideoEncoder()
     sound_.reset();
     if (muxer_ && fileOpen_)
         avio_closep(&muxer_->pb);
-    if (!finished_ && fileOpen_)
+    if (!finished_ && lock_ >= 0)
         remove(partial_.c_str());
+    if (lock_ >= 0)
+        close(lock_);
     avcodec_free_context(&codec_);
     avformat_free_context(muxer_);
     av_frame_free(&frame_);
@@ -142,9 +149,24 @@ bool VideoEncoder::openVideoCodec()
 }
 
 // The temporary file and the header; MP4 puts its index at the front when
-// the file is complete, so that a player can start before it has all.
+// the file is complete, so that a player can start before it has all. The
+// temporary file is locked first: a second render of the same file is
+// refused instead of writing into it, and one that was killed leaves no lock.
 bool VideoEncoder::openFile()
 {
+    lock_ = open(partial_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (lock_ < 0)
+        return fail("cannot write " + settings_.path, AVERROR(errno));
+    if (flock(lock_, LOCK_EX | LOCK_NB) != 0) {
+        const int code = errno;
+        close(lock_);
+        lock_ = -1;
+        if (code == EWOULDBLOCK) {
+            error_ = "cannot write " + settings_.path + ": another render is writing it";
+            return false;
+        }
+        return fail("cannot write " + settings_.path, AVERROR(code));
+    }
     int ret = avio_open(&muxer_->pb, partial_.c_str(), AVIO_FLAG_WRITE);
     if (ret < 0)
         return fail("cannot write " + settings_.path, ret);

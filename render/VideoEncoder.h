@@ -69,6 +69,7 @@ private:
     AVFrame* frame_ = nullptr;
     AVPacket* packet_ = nullptr;
     std::unique_ptr<SoundStreamEncoder> sound_;
+    int lock_ = -1;  // the temporary file, locked while this writes it
     bool fileOpen_ = false;
     bool finished_ = false;
     int frames_ = 0;
