@@ -8,7 +8,7 @@ bash tools/build.sh >/dev/null
 source tests/lib/display.sh
 start_virtual_display
 source tests/lib/e2e.sh
-for b in build/bench/*_bench; do
+for b in build/*_bench; do
   echo "== $(basename "$b")"
   case $b in
     # Sound needs a PulseAudio of its own; it takes no frame counts.
