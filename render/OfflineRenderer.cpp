@@ -171,19 +171,29 @@ void OfflineRenderer::drawFrame(double t)
     window_->unbind();
 }
 
+// Rows packed without padding for the read-back; the caller's packing is
+// given back.
+void OfflineRenderer::readFrame(FrameOutput::Pixels pixels, unsigned char* out)
+{
+    GLint packing = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packing);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    window_->bind();
+    const GLenum format = pixels == FrameOutput::Pixels::Rgb ? GL_RGB : GL_BGRA;
+    glReadPixels(0, 0, settings_.width, settings_.height, format, GL_UNSIGNED_BYTE, out);
+    window_->unbind();
+    glPixelStorei(GL_PACK_ALIGNMENT, packing);
+}
+
 // Each output reads the frame back in the byte order it encodes from.
 bool OfflineRenderer::writeFrame(int k)
 {
     bool ok = true;
-    window_->bind();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (const auto& output : outputs_) {
         std::vector<unsigned char> pixels = output->buffer();
-        const GLenum format = output->pixels() == FrameOutput::Pixels::Rgb ? GL_RGB : GL_BGRA;
-        glReadPixels(0, 0, settings_.width, settings_.height, format, GL_UNSIGNED_BYTE, pixels.data());
+        readFrame(output->pixels(), pixels.data());
         ok = output->write(k, std::move(pixels)) && ok;
     }
-    window_->unbind();
     return ok;
 }
 

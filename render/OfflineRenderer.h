@@ -12,12 +12,12 @@
 
 #include "control/OscRecording.h"
 #include "frame/Timeline.h"
+#include "render/FrameOutput.h"
 #include "render/RenderSettings.h"
 
 struct DecodedSound;
 class FboStage;
 class FrameBufferObject;
-class FrameOutput;
 class ProgressBar;
 class Scene;
 class Texture;
@@ -48,6 +48,9 @@ public:
     // leave the default framebuffer bound, so a window in the same context
     // draws as before.
     void drawFrame(double t);
+    // Reads the last frame back, bottom row first, in the given byte order:
+    // width * height * 3 or 4 bytes into out.
+    void readFrame(FrameOutput::Pixels pixels, unsigned char* out);
     // Reads the last frame back and hands it to each output as written
     // frame k. False when an earlier frame could not be written.
     bool writeFrame(int k);
