@@ -113,7 +113,6 @@ bool VideoEncoder::openVideoCodec()
     codec_->flags |= AV_CODEC_FLAG_BITEXACT;
     if (muxer_->oformat->flags & AVFMT_GLOBALHEADER)
         codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    codec_->thread_count = 0;
     AVDictionary* options = nullptr;
     if (mp4_) {
         codec_->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -122,10 +121,14 @@ bool VideoEncoder::openVideoCodec()
         codec_->color_primaries = AVCOL_PRI_BT709;
         codec_->color_trc = AVCOL_TRC_IEC61966_2_1;
         av_dict_set(&options, "preset", settings_.preset.c_str(), 0);
+        codec_->thread_count = 0;  // libx264's own frame threads, as many as it likes
         av_dict_set_int(&options, "crf", settings_.crf, 0);
     } else {
         codec_->pix_fmt = AV_PIX_FMT_BGR0;
         codec_->gop_size = 1;
+        // On the encoder thread alone: FFmpeg 5.1's FFV1 slice threads clear
+        // one shared block from two threads at once.
+        codec_->thread_count = 1;
         codec_->level = 3;
         av_dict_set_int(&options, "slicecrc", 1, 0);
     }
