@@ -3,7 +3,9 @@
 // against the show's own frames in its window, at each of the three looks,
 // and the renderer's frames drawn without writing, which shows what the
 // writing costs; all in the same run and the same GL context, in alternating
-// rounds. Then the pieces of a written frame on their own: the read-back,
+// rounds. Each ratio is taken within a round, against the show's frames of
+// the same round, and the median of the rounds is shown: a shared machine's
+// load changes from one round to the next. Then the pieces of a written frame on their own: the read-back,
 // the conversion to yuv420p, and each encoder on one thread.
 // Usage: render_bench [frames per round] [rounds] [WxH, default 800x600]
 // Run it on a display of at least that size, e.g. through tools/bench.sh.
@@ -72,9 +74,15 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-void printRow(const char* name, double ms, double showMs)
+// The median round's time, and the median of the rounds' frame rates
+// against the show's.
+void printRow(const char* name, const std::vector<double>& ms, const std::vector<double>& showMs)
 {
-    printf("%-34s %8.3f ms/frame %8.1f fps %6.2f x the show\n", name, ms, 1000.0 / ms, showMs / ms);
+    std::vector<double> ratios;
+    for (size_t r = 0; r < ms.size(); ++r)
+        ratios.push_back(showMs[r] / ms[r]);
+    const double m = median(ms);
+    printf("%-34s %8.3f ms/frame %8.1f fps %6.2f x the show\n", name, m, 1000.0 / m, median(ratios));
 }
 
 // Mean milliseconds of `piece` over n calls.
@@ -169,7 +177,8 @@ int main(int argc, char** argv)
         LandscapeScene::settleControl(look.input0, look.input2);
         std::vector<double> show, png, h264, ffv1, drawn;
         for (int r = 0; r < rounds; ++r) {
-            show.push_back(msPerFrame(frames, [] { gApp->drawFrame(); }));
+            // The show's frames at both ends of the round, for the load of its middle.
+            const double before = msPerFrame(frames, [] { gApp->drawFrame(); });
             png.push_back(msPerWrittenFrame(frames, *renderer, t));
             h264.push_back(msPerVideoFrame(frames, mp4, look, t));
             ffv1.push_back(msPerVideoFrame(frames, mkv, look, t));
@@ -178,14 +187,15 @@ int main(int argc, char** argv)
                 renderer->drawFrame(t);
                 t += 1.0 / 30;
             }));
+            show.push_back((before + msPerFrame(frames, [] { gApp->drawFrame(); })) / 2);
         }
         const double s = median(show);
         printf("-- %s\n", look.name);
         printf("%-34s %8.3f ms/frame %8.1f fps\n", "show frame in the window", s, 1000.0 / s);
-        printRow("renderer frame, written as PNG", median(png), s);
-        printRow("renderer frame, written to .mp4", median(h264), s);
-        printRow("renderer frame, written to .mkv", median(ffv1), s);
-        printRow("renderer frame, not written", median(drawn), s);
+        printRow("renderer frame, written as PNG", png, show);
+        printRow("renderer frame, written to .mp4", h264, show);
+        printRow("renderer frame, written to .mkv", ffv1, show);
+        printRow("renderer frame, not written", drawn, show);
     }
     mkv.videoFile = std::string(folder) + "/piece";
     timePieces(frames, *renderer, mkv, size);

@@ -121,7 +121,8 @@ bool VideoEncoder::openVideoCodec()
         codec_->color_primaries = AVCOL_PRI_BT709;
         codec_->color_trc = AVCOL_TRC_IEC61966_2_1;
         av_dict_set(&options, "preset", settings_.preset.c_str(), 0);
-        codec_->thread_count = 0;  // libx264's own frame threads, as many as it likes
+        // libx264's own frame threads: a single one falls behind at 1920x1080.
+        codec_->thread_count = 0;
         av_dict_set_int(&options, "crf", settings_.crf, 0);
     } else {
         codec_->pix_fmt = AV_PIX_FMT_BGR0;
