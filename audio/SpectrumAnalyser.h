@@ -33,7 +33,12 @@ public:
         fftwf_complex* bins_;
     };
 
-    SpectrumAnalyser();
+    // Measured: FFTW times a few ways and keeps the fastest, for live input.
+    // Estimated: a plan chosen without timing, so that an offline analysis
+    // gives the same bits on every run; the values agree to rounding.
+    enum class Planning { Measured, Estimated };
+
+    explicit SpectrumAnalyser(Planning planning = Planning::Measured);
     ~SpectrumAnalyser();
     SpectrumAnalyser(const SpectrumAnalyser&) = delete;
     SpectrumAnalyser& operator=(const SpectrumAnalyser&) = delete;

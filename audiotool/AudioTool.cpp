@@ -14,8 +14,8 @@
 #include "audio/SpectrumData.h"
 #include "audiotool/AudioToolText.h"
 #include "audiotool/LevelFrame.h"
-#include "audiotool/SpectrumLevel.h"
 #include "audiotool/SpectrumMeter.h"
+#include "levels/SpectrumLevel.h"
 
 namespace {
 

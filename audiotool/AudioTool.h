@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "audiotool/LevelMapping.h"
 #include "control/OscInputSender.h"
+#include "levels/LevelMapping.h"
 
 struct AudioToolOptions {
     bool fromFile = false;

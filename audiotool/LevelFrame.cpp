@@ -1,7 +1,7 @@
 #include "audiotool/LevelFrame.h"
 
 #include "audio/SpectrumSampling.h"
-#include "audiotool/SpectrumLevel.h"
+#include "levels/SpectrumLevel.h"
 
 float levelBandPosition(int band)
 {

@@ -6,8 +6,8 @@
 #include <cstdarg>
 
 #include "audiotool/LevelFrame.h"
-#include "audiotool/LevelMapping.h"
-#include "audiotool/SpectrumLevel.h"
+#include "levels/LevelMapping.h"
+#include "levels/SpectrumLevel.h"
 
 namespace {
 constexpr int kBarWidth = 30;        // from 80 columns on

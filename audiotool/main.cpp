@@ -12,9 +12,9 @@
 
 #include "audiotool/AudioTool.h"
 #include "audiotool/AudioToolText.h"
-#include "audiotool/LevelMapping.h"
 #include "base/StandardStreams.h"
 #include "control/OscInputSender.h"
+#include "levels/LevelMapping.h"
 
 namespace {
 

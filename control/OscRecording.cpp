@@ -280,6 +280,14 @@ void OscRecording::read(std::istream& in, const char* name)
                      [](const Message& a, const Message& b) { return a.time < b.time; });
 }
 
+void OscRecording::add(std::vector<std::pair<double, std::vector<char>>> timed)
+{
+    for (auto& [time, packet] : timed)
+        messages_.push_back(Message{time, std::move(packet)});
+    std::stable_sort(messages_.begin(), messages_.end(),
+                     [](const Message& a, const Message& b) { return a.time < b.time; });
+}
+
 void OscRecording::applyUntil(double t)
 {
     for (; next_ < messages_.size() && messages_[next_].time <= t; ++next_) {

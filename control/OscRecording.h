@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <istream>
 #include <string>
+#include <utility>
 #include <vector>
 
 class OscRecording {
@@ -22,6 +23,11 @@ public:
     // over. `load` is false (and reports nothing) when the file cannot be opened.
     bool load(const char* path);
     void read(std::istream& in, const char* name);
+
+    // Adds messages made elsewhere (datagrams that pass the receiver's
+    // check), each at its time in seconds, before the first applyUntil.
+    // Among messages of the same time those already there come first.
+    void add(std::vector<std::pair<double, std::vector<char>>> timed);
 
     // Applies every message not applied yet whose time, in seconds after the
     // first message, is at or before t; in order of time, messages of the

@@ -24,9 +24,25 @@ void failRenderOutOfMemory()
     endProcessOutOfMemory(kRenderOutOfMemoryLine);
 }
 
-void reportFrameNotWritten(const std::string& path, const std::string& why)
+void reportNotWritten(const std::string& failure)
 {
-    fprintf(stderr, "driftmeadow-render: cannot write %s: %s\n", path.c_str(), why.c_str());
+    fprintf(stderr, "driftmeadow-render: %s\n", failure.c_str());
+    fflush(stderr);
+}
+
+void failRenderOutput(const std::string& failure)
+{
+    reportNotWritten(failure);
+    endProcessAfterFailure(1);
+}
+
+void reportInterrupted(const std::string& where, bool several, int frames)
+{
+    if (frames == 0)
+        fprintf(stderr, "driftmeadow-render: interrupted before the first frame was written\n");
+    else
+        fprintf(stderr, "driftmeadow-render: interrupted; %s %s %d frames\n", where.c_str(), several ? "hold" : "holds",
+                frames);
     fflush(stderr);
 }
 

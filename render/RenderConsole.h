@@ -17,8 +17,18 @@ void reportUnfinishedFramesRemoved(const std::string& dir, int count);
 [[noreturn]] void failRenderOutOfMemory();
 extern const char* const kRenderOutOfMemoryLine;
 
-// "driftmeadow-render: cannot write <path>: <why>\n"; the render stops.
-void reportFrameNotWritten(const std::string& path, const std::string& why);
+// "driftmeadow-render: <failure>\n", a frame or the video that could not be
+// written ("cannot write <path>: <why>"); the render stops with exit code 1.
+void reportNotWritten(const std::string& failure);
+
+// The same line, then exit code 1: an output that cannot be opened (the
+// video file, its encoders) before anything is drawn.
+[[noreturn]] void failRenderOutput(const std::string& failure);
+
+// After Ctrl-C: "driftmeadow-render: interrupted; <where> holds <n>
+// frames\n" ("hold" when where names two outputs), or with no frame written
+// "driftmeadow-render: interrupted before the first frame was written\n".
+void reportInterrupted(const std::string& where, bool several, int frames);
 
 // "driftmeadow-render: <dir> still holds <name> and later frames of an
 // earlier render\n": a video made of the folder would take them too.

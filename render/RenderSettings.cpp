@@ -1,5 +1,6 @@
 #include "render/RenderSettings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 #include "gfx/PictureFolders.h"
+#include "render/VideoEncoder.h"
 #include "scenes/ImageSequenceScene.h"
 
 namespace {
@@ -74,8 +76,36 @@ std::string checkValues(const RenderSettings& s)
         return "the render would draw more than 10000000 frames";
     if (s.width < 1 || s.height < 1 || s.width > RenderSettings::kMaxSide || s.height > RenderSettings::kMaxSide)
         return "--size must be WxH with each side from 1 to 4096";
-    if (s.outDir.empty())
-        return "--out is required";
+    if (s.outDir.empty() && s.videoFile.empty())
+        return "--out DIR or --video FILE is required";
+    return "";
+}
+
+std::string checkVideo(const RenderSettings& s)
+{
+    if (!s.videoFile.empty() && !VideoEncoder::isMp4(s.videoFile) && !VideoEncoder::isMkv(s.videoFile))
+        return "--video must name a .mp4 or .mkv file";
+    struct stat st;
+    if (!s.videoFile.empty() && stat(s.videoFile.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return "--video: " + s.videoFile + " is a folder";
+    if (VideoEncoder::isMp4(s.videoFile) && (s.width % 2 != 0 || s.height % 2 != 0))
+        return "--size must be even on both sides for .mp4 (H.264 in yuv420p)";
+    if (s.crf < 0 || s.crf > 51)
+        return "--crf must be from 0 to 51";
+    const char* const presets[] = {"ultrafast", "superfast", "veryfast", "faster", "fast",
+                                   "medium",    "slow",      "slower",   "veryslow"};
+    if (std::find(std::begin(presets), std::end(presets), s.preset) == std::end(presets))
+        return "--preset must be one of ultrafast, superfast, veryfast, faster, fast, medium, slow, slower, veryslow";
+    if (!std::isfinite(s.audioOffset))
+        return "--audio-offset must be a finite number of seconds";
+    if (!s.audioFile.empty() && s.videoFile.empty())
+        return "--audio needs --video";
+    if (!s.audioFile.empty() && !isReadableFile(s.audioFile))
+        return "--audio: cannot read the sound file " + s.audioFile;
+    if (!s.reactFile.empty() && s.to > RenderSettings::kMaxReactSeconds)
+        return "--react reaches at most --to 14400 (four hours)";
+    if (!s.reactFile.empty() && !isReadableFile(s.reactFile))
+        return "--react: cannot read the sound file " + s.reactFile;
     return "";
 }
 
@@ -139,12 +169,14 @@ std::string RenderSettings::check() const
 {
     std::string fault = checkValues(*this);
     if (fault.empty())
+        fault = checkVideo(*this);
+    if (fault.empty())
         fault = checkSceneInputs(*this);
     if (fault.empty() && !oscFile.empty() && !isReadableFile(oscFile))
         fault = "--osc: cannot read the recording " + oscFile;
-    if (fault.empty())
+    if (fault.empty() && !outDir.empty())
         fault = makeFolders(outDir);
-    if (fault.empty())
+    if (fault.empty() && !outDir.empty())
         fault = probeWritable(outDir);
     return fault;
 }

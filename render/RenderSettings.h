@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "levels/LevelMapping.h"
 
 struct RenderSettings {
     enum class SceneKind { Landscape, Disc, Sequence };
@@ -12,7 +15,14 @@ struct RenderSettings {
     double from = 0.0;  // seconds of frame time, the first written frame
     double to = 0.0;    // seconds, inclusive
     double fps = 30.0;
-    std::string outDir;
+    std::string outDir;     // empty: no PNG files
+    std::string videoFile;  // empty: no video; else .mp4 or .mkv
+    int crf = 18;           // the .mp4's H.264 quality, 0 (lossless) to 51
+    std::string preset = "superfast";  // the .mp4's libx264 speed
+    std::string audioFile;  // the video's sound track; empty: none
+    double audioOffset = 0.0;  // sound seconds at frame time 0
+    std::string reactFile;  // sound whose levels steer the input; empty: none
+    std::vector<LevelMappingRule> mappings;  // for reactFile; empty: the defaults
     std::string oscFile;  // empty: no recorded input
     int width = 800;
     int height = 600;
@@ -24,6 +34,9 @@ struct RenderSettings {
     static constexpr double kMaxFrames = 1e7;
     // The largest output side: the stage doubles it up to a power of two.
     static constexpr int kMaxSide = 4096;
+    // The last frame time that --react reaches: its levels, 50 a second,
+    // are all computed before the first frame.
+    static constexpr double kMaxReactSeconds = 4 * 3600.0;
 
     // Frames written: from, from + 1/fps, ... up to to.
     int writtenFrames() const;
@@ -34,6 +47,9 @@ struct RenderSettings {
     double prerollFrameTime(int j) const;
     // The file of written frame k: 00000.png, 00001.png, ... in outDir.
     std::string framePath(int k) const;
+
+    // The video's sound track: --audio, or else the --react sound.
+    const std::string& soundTrack() const { return audioFile.empty() ? reactFile : audioFile; }
 
     // Checks the values and the files they name, makes the output folder if
     // it is missing and makes sure a file can be written in it. Empty when

@@ -19,7 +19,7 @@
 #include "audio/SoundSystem.h"
 #include "audio/SpectrumData.h"
 #include "audio/SpectrumSampling.h"
-#include "audiotool/SpectrumLevel.h"
+#include "levels/SpectrumLevel.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "audio/AudioInput.h"
 #include "audio/AudioMath.h"
 #include "audio/SpectrumData.h"
-#include "audiotool/SpectrumLevel.h"
+#include "levels/SpectrumLevel.h"
 
 namespace {
 

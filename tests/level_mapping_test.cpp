@@ -8,7 +8,7 @@
 
 #include "audio/AudioInput.h"
 #include "audio/SpectrumData.h"
-#include "audiotool/LevelMapping.h"
+#include "levels/LevelMapping.h"
 
 namespace {
 

@@ -12,6 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils alsa-utils libasound2-plugins sox tmux
   librtmidi-dev libjack-jackd2-dev jackd2 python3-rtmidi
   libcivetweb-dev libqrencode-dev chromium chromium-driver python3-selenium
+  libavcodec-dev libavformat-dev libswresample-dev libavutil-dev libyuv-dev ffmpeg
 )
 missing=()
 for p in "${packages[@]}"; do

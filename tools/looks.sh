@@ -5,7 +5,8 @@
 # the look fully grey while the shake stays small): the show's three looks
 # (docs/looks/house.png at 8 s, flower.png at 18 s, grey.png at 30 s), and the
 # two other scenes (docs/scenes/disc.png, opened, at 5.3 s, with the floor
-# picture; sequence.png at 3.05 s, from images/sequence). Then
+# picture; sequence.png at 3.05 s, from images/sequence); docs/video.png, a
+# still from a music video made with --react. Then
 # docs/react.png: a screenshot of the running show steered by
 # driftmeadow-audio's default mapping while a 60 Hz tone plays, on a virtual
 # display, in a private network and on a PulseAudio of its own.
@@ -17,6 +18,13 @@ source tests/lib/e2e.sh
 frames=$(mktemp -d)
 on_exit "rm -rf '$frames'"
 mkdir -p docs/looks docs/scenes
+
+# docs/video.png: the last frame of a music video, the landscape reacting to
+# a track (a 60 Hz tone on the left, pink noise on the right) for 12 s.
+sox -D -n -r 44100 -c 2 -b 16 "$frames/track.wav" synth 12 sine 60 pinknoise vol 0.7
+"$BUILD/driftmeadow-render" --react "$frames/track.wav" --to 12 --size 400x300 --video "$frames/music.mp4" >/dev/null
+ffmpeg -v error -ss 11.9 -i "$frames/music.mp4" -frames:v 1 -y docs/video.png
+echo docs/video.png
 
 # picture FILE SECONDS [OPTIONS...]: the rendered frame at that time into FILE.
 picture() {

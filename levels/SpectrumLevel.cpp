@@ -1,4 +1,4 @@
-#include "audiotool/SpectrumLevel.h"
+#include "levels/SpectrumLevel.h"
 
 #include <cmath>
 
@@ -8,7 +8,12 @@ double spectrumLevel(int channel, float x)
 {
     if (!gAudioInput)
         return 0.0;
-    const double v = gAudioInput->spectrumLog(channel, x);
+    return spectrumTableLevel(channel, x);
+}
+
+double spectrumTableLevel(int channel, float x)
+{
+    const double v = AudioInput::spectrumLog(channel, x);
     return std::isfinite(v) && v > 0.0 ? std::pow(v, 0.25) : 0.0;
 }
 

@@ -1,4 +1,4 @@
-#include "audiotool/LevelMapping.h"
+#include "levels/LevelMapping.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,6 @@
-// The level of the live sound at a point of a logarithmic frequency scale,
-// read through the show's audio input. Any thread (it only reads spectrumData).
+// The level of the sound at a point of a logarithmic frequency scale, read
+// from spectrumData: live through the show's audio input, or from a table
+// that an offline analysis filled. Any thread (it only reads spectrumData).
 #pragma once
 
 // The fourth root of gAudioInput's spectrumLog(channel, x): x from 0 to 1
@@ -8,6 +9,10 @@
 // refuses (a channel other than 0 and 1, a non-finite x), and where the
 // spectrum holds no finite, positive value.
 double spectrumLevel(int channel, float x);
+
+// The same level read from spectrumData whether or not an audio input
+// exists, for a table that an offline analysis filled.
+double spectrumTableLevel(int channel, float x);
 
 // The frequency in Hz that x stands for on that scale (bin 2^(10x + 1)).
 double spectrumLevelFrequency(float x);
