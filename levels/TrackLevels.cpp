@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audio/DecodedSound.h"
 #include "audio/SampleRing.h"
-#include "audio/SoundFile.h"
 #include "audio/SpectrumAnalyser.h"
 #include "audio/SpectrumData.h"
 #include "levels/SpectrumLevel.h"

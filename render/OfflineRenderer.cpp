@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "audio/SoundFile.h"
+#include "audio/DecodedSound.h"
 #include "control/OscControlReceiver.h"
 #include "frame/FrameSequence.h"
 #include "frame/ShowGl.h"
@@ -16,8 +16,8 @@
 #include "gfx/FrameBufferObject.h"
 #include "gfx/Texture.h"
 #include "gfx/WindowGlobals.h"
-#include "render/BoundTextureScene.h"
 #include "levels/TrackLevels.h"
+#include "render/BoundTextureScene.h"
 #include "render/PngFrameOutput.h"
 #include "render/ProgressBar.h"
 #include "render/RenderConsole.h"

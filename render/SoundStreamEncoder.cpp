@@ -12,7 +12,7 @@ extern "C" {
 #include <cmath>
 #include <vector>
 
-#include "audio/SoundFile.h"
+#include "audio/DecodedSound.h"
 #include "render/AvError.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "audio/SoundFile.h"
+#include "audio/DecodedSound.h"
 #include "levels/TrackLevels.h"
 
 namespace {
