@@ -10,6 +10,7 @@
 
 #include "control/OscRecording.h"
 #include "frame/Timeline.h"
+#include "frame/Transport.h"
 #include "render/RenderSettings.h"
 
 class FboStage;
@@ -35,11 +36,13 @@ public:
     // frame could not be written (after one line saying so).
     int run();
 
-    // One frame at frame time t: the recording's messages up to t, then the
-    // frame sequence into the window's stand-in. Both this and writeFrame
-    // leave the default framebuffer bound, so a window in the same context
-    // draws as before.
-    void drawFrame(double t);
+    // One frame at clock time `clock` (seconds since the first frame): the
+    // recording's messages up to then, then the frame sequence, at the frame
+    // time the transport makes of the clock, into the window's stand-in.
+    // Without seeks or loops in the recording the frame time is the clock.
+    // Both this and writeFrame leave the default framebuffer bound, so a
+    // window in the same context draws as before.
+    void drawFrame(double clock);
     // Reads the last frame back and hands it to the writer thread as written
     // frame k. False when an earlier frame could not be written.
     bool writeFrame(int k);
@@ -57,6 +60,7 @@ private:
     RenderSettings settings_;
     Timeline timeline_;
     OscRecording recording_;
+    Transport transport_;
     FrameBufferObject* window_ = nullptr;
     FboStage* stage_ = nullptr;
     // The timeline's one entry, and for the disc the scene and picture it
