@@ -16,7 +16,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 target=${3:-osc_packet}
 out=$(realpath -m "${2:-build-fuzz/$target}")
-osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp base/FatalExit.cpp)
+osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp
+  control/TransportRequests.cpp control/OscRecorder.cpp base/FatalExit.cpp)
 case $target in
   osc_packet)
     sources=(control/OscControlReceiver.cpp "${osc[@]}")
