@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The show's options from outside, on a display of two Xinerama screens (800x600
 # and 1024x768; Xvfb puts both at its top-left corner): --help, and bad options
-# with one line and exit code 2; full screen on the first screen and on the
-# second at its own size; windows of the --size asked for, the stage growing
+# with one line and exit code 2; full screen on the first screen (SDL alone
+# would take the whole 1024x768) at a size below its own, and on the second
+# at its own size; windows of the --size asked for, the stage growing
 # with them, one of them centred on the second screen; a size the display has
 # not; and a --size frame, held still by a seek and a loop, that matches the
 # renderer's frame of that size and time.
@@ -73,7 +74,7 @@ shows_as() {
   [ "$rc" -eq 0 ] || fail "'$1': exit code $rc"
   echo "ok: '$1' puts the picture at $2, through a stage of $3"
 }
-shows_as "--screen 0" "full 800x600+0+0 800x600+0+0" "1024, 1024"
+shows_as "--screen 0 --size 640x480" "full 800x600+0+0 640x480+80+60" "1024, 512"
 shows_as "--screen 1 --size 1024x768" "full 1024x768+0+0 1024x768+0+0" "1024, 1024"
 shows_as "--window --size 1280x720" "window 1280x720+0+0" "2048, 1024"
 shows_as "--window --screen 1 --size 640x360" "window 640x360+192+204" "1024, 512"
