@@ -26,3 +26,9 @@ void failOutOfMemory()
 {
     endProcessOutOfMemory(kOutOfMemoryLine);
 }
+
+void failShowOption(const std::string& why)
+{
+    fprintf(stderr, "driftmeadow: %s (see --help)\n", why.c_str());
+    endProcessAfterFailure(2);
+}

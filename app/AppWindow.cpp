@@ -127,7 +127,7 @@ int AppWindow::addGatedScene(Scene* scene, const std::atomic<float>* gate)
 
 void AppWindow::drawFrame()
 {
-    drawFrameSequence(timeline_, *fboStage_, clock_.frameTime());
+    drawFrameSequence(timeline_, *fboStage_, transport_.frameTime(clock_.frameTime()));
     if (glRanOutOfMemory())
         failOutOfMemory();
     SDL_GL_SwapBuffers();

@@ -7,6 +7,7 @@
 
 #include "app/FrameClock.h"
 #include "frame/Timeline.h"
+#include "frame/Transport.h"
 
 struct SDL_Surface;
 class FboStage;
@@ -32,13 +33,15 @@ public:
     bool addTimelineEntry(Scene* scene, float start, float end);
     int addGatedScene(Scene* scene, const std::atomic<float>* gate);
 
-    // Draws one frame at the frame clock's time into the off-screen stage,
-    // puts the stage's image in the window and presents it.
+    // Draws one frame into the off-screen stage at the frame time that the
+    // transport makes of the frame clock's time, puts the stage's image in the
+    // window and presents it.
     void drawFrame();
 
     void printGLInfo();
 
     FrameClock& frameClock() { return clock_; }
+    Transport& transport() { return transport_; }
     Timeline& timeline() { return timeline_; }
     FboStage* fboStage() { return fboStage_; }
 
@@ -48,6 +51,7 @@ private:
     FboStage* fboStage_ = nullptr;
     Scene* landscape_ = nullptr;
     FrameClock clock_;
+    Transport transport_;
 };
 
 // The text that printGLInfo writes: the identification strings, then the

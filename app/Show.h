@@ -2,5 +2,8 @@
 // Escape or a quit event, and shuts down. Main thread.
 #pragma once
 
-// Returns the process exit code (0).
-int runShow();
+#include "app/ShowOptions.h"
+
+// Returns the process exit code (0). Bad options end the process with exit
+// code 2, like a window that cannot be had.
+int runShow(const ShowOptions& options);

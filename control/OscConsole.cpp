@@ -8,6 +8,9 @@
 #include "base/FatalExit.h"
 
 const char* const kArgumentOutOfRange = "argument out of range";
+const char* const kTimeOutOfRange = "a time must be a finite number of seconds, 0 or more";
+const char* const kLoopEndNotAfterStart = "the loop's end must be after its start (0 0 ends the loop)";
+const char* const kRecordingFellBehind = "the disk did not keep up";
 
 void printInputStatus(int id, int value)
 {
@@ -33,6 +36,24 @@ void printBendStatus(int channel, int bend)
     fflush(stdout);
 }
 
+void printSeekStatus(float to)
+{
+    printf("SEEK: to: %.3f        \r", to);
+    fflush(stdout);
+}
+
+void printLoopStatus(float start, float end)
+{
+    printf("LOOP: from: %.3f\tto: %.3f        \r", start, end);
+    fflush(stdout);
+}
+
+void printLoopOffStatus()
+{
+    printf("LOOP: off        \r");
+    fflush(stdout);
+}
+
 void reportMessageError(const char* address, const char* what)
 {
     printf("error while parsing message: %s: %s\n", address, what);
@@ -48,6 +69,12 @@ void reportPacketError(const char* what)
 void reportRecordingLineSkipped(const char* file, int line, const char* what)
 {
     fprintf(stderr, "%s:%d: %s; line skipped\n", file, line, what);
+    fflush(stderr);
+}
+
+void reportRecordingStopped(const char* file, const char* why)
+{
+    fprintf(stderr, "Recording to %s stopped: %s; the take holds what came before\n", file, why);
     fflush(stderr);
 }
 

@@ -15,6 +15,10 @@ void printInputStatus(int id, int value);                     // "/driftmeadow"
 void printControllerStatus(int channel, int controller, int value);  // "/CTL"
 void printNoteStatus(int channel, int note, int velocity);    // "/NOTE"
 void printBendStatus(int channel, int bend);                  // "/BEND", as received
+// The transport's, times in seconds with three decimals.
+void printSeekStatus(float to);                               // "/driftmeadow/seek"
+void printLoopStatus(float start, float end);                 // "/driftmeadow/loop"
+void printLoopOffStatus();                                    // "/driftmeadow/loop" 0 0
 
 // "error while parsing message: <address>: <what>\n" on standard output; the
 // message has no effect.
@@ -26,10 +30,20 @@ void reportPacketError(const char* what);
 
 // The text of the error line for an index outside its table.
 extern const char* const kArgumentOutOfRange;  // "argument out of range"
+// The transport's error texts: a time that is not a finite number of seconds,
+// 0 or more; a loop whose end is not after its start.
+extern const char* const kTimeOutOfRange;
+extern const char* const kLoopEndNotAfterStart;
 
 // A line of a recorded performance that cannot be read back: on standard
 // error "<file>:<line>: <what>; line skipped\n". The replay goes on without it.
 void reportRecordingLineSkipped(const char* file, int line, const char* what);
+
+// A take being recorded stops for good (the disk is full or does not keep
+// up): one line on standard error naming the file and why; the file holds
+// every line written before.
+void reportRecordingStopped(const char* file, const char* why);
+extern const char* const kRecordingFellBehind;
 
 // "Unable to create thread: %s\n" on standard error with SDL's error text.
 void reportThreadNotCreated();

@@ -16,6 +16,7 @@
 #include "control/OscConsole.h"
 #include "control/OscDispatch.h"
 #include "control/OscPacketCheck.h"
+#include "control/OscRecorder.h"
 
 namespace {
 
@@ -181,7 +182,10 @@ void OscControlReceiver::ProcessPacket(const char* data, int size, const IpEndpo
 
 void OscControlReceiver::ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName&)
 {
-    dispatchOscMessage(message);
+    if (!dispatchOscMessage(message))
+        return;
+    if (OscRecorder* take = gOscRecorder.load())
+        take->record(message);
 }
 
 float OscControlReceiver::getController(int channel, int controller) const

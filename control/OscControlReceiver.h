@@ -56,7 +56,8 @@ public:
     int getLastNoteNumber() const;
 
 protected:
-    // One message, alone or out of a bundle: handed to dispatchOscMessage.
+    // One message, alone or out of a bundle: handed to dispatchOscMessage,
+    // and when it took effect, to the show's take if one is recorded.
     void ProcessMessage(const osc::ReceivedMessage& message, const IpEndpointName& remote) override;
 
 private:

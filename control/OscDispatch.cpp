@@ -1,10 +1,12 @@
 #include "control/OscDispatch.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "control/ControlState.h"
 #include "control/OscConsole.h"
 #include "control/OscControlReceiver.h"
+#include "control/TransportRequests.h"
 
 namespace {
 
@@ -72,9 +74,75 @@ bool applyBend(osc::int32 channel, osc::int32 bend)
     return true;
 }
 
+// One time argument, int32 or float, with oscpack's exceptions for a
+// missing or other argument.
+float readTime(osc::ReceivedMessage::const_iterator& arg, const osc::ReceivedMessage& message)
+{
+    if (arg == message.ArgumentsEnd())
+        throw osc::MissingArgumentException();
+    float t = 0.0f;
+    if (arg->IsInt32())
+        t = static_cast<float>(arg->AsInt32Unchecked());
+    else if (arg->IsFloat())
+        t = arg->AsFloatUnchecked();
+    else
+        throw osc::WrongArgumentTypeException();
+    ++arg;
+    return t;
+}
+
+void requireEnd(const osc::ReceivedMessage::const_iterator& arg, const osc::ReceivedMessage& message)
+{
+    if (arg != message.ArgumentsEnd())
+        throw osc::ExcessArgumentException();
+}
+
+bool isTime(float t)
+{
+    return std::isfinite(t) && t >= 0.0f;
+}
+
+// Like the apply* above, with the error text in place of false.
+const char* applySeek(const osc::ReceivedMessage& message)
+{
+    auto arg = message.ArgumentsBegin();
+    const float to = readTime(arg, message);
+    requireEnd(arg, message);
+    if (!isTime(to))
+        return kTimeOutOfRange;
+    printSeekStatus(to);
+    requestSeek(to);
+    return nullptr;
+}
+
+const char* applyLoop(const osc::ReceivedMessage& message)
+{
+    auto arg = message.ArgumentsBegin();
+    const float start = readTime(arg, message);
+    const float end = readTime(arg, message);
+    requireEnd(arg, message);
+    if (!isTime(start) || !isTime(end))
+        return kTimeOutOfRange;
+    if (start == 0.0f && end == 0.0f)
+        printLoopOffStatus();
+    else if (end > start)
+        printLoopStatus(start, end);
+    else
+        return kLoopEndNotAfterStart;
+    requestLoop(start, end);
+    return nullptr;
+}
+
+bool tookEffect(const char* address, const char* fault)
+{
+    if (fault)
+        reportMessageError(address, fault);
+    return !fault;
+}
+
 }  // namespace
 
-void dispatchOscMessage(const osc::ReceivedMessage& message)
+bool dispatchOscMessage(const osc::ReceivedMessage& message)
 {
     const char* address = message.AddressPattern();
     try {
@@ -93,10 +161,18 @@ void dispatchOscMessage(const osc::ReceivedMessage& message)
         } else if (strcmp(address, "/BEND") == 0) {
             args >> a >> b >> osc::EndMessage;
             inRange = applyBend(a, b);
+        } else if (strcmp(address, kSeekAddress) == 0) {
+            return tookEffect(address, applySeek(message));
+        } else if (strcmp(address, kLoopAddress) == 0) {
+            return tookEffect(address, applyLoop(message));
+        } else {
+            return false;
         }
         if (!inRange)
             reportMessageError(address, kArgumentOutOfRange);
+        return inRange;
     } catch (const osc::Exception& e) {
         reportMessageError(address, e.what());
+        return false;
     }
 }

@@ -13,6 +13,7 @@
 #include "control/OscConsole.h"
 #include "control/OscDispatch.h"
 #include "control/OscPacketCheck.h"
+#include "control/OscRecorder.h"
 
 namespace {
 
@@ -256,8 +257,8 @@ void OscRecording::read(std::istream& in, const char* name)
 {
     std::string line;
     int number = 0;
-    bool haveFirst = false;
-    double first = 0;
+    bool marked = false, haveFirst = false;
+    double origin = 0, first = 0;
     while (std::getline(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r')
@@ -269,13 +270,21 @@ void OscRecording::read(std::istream& in, const char* name)
             reportRecordingLineSkipped(name, number, fault);
             continue;
         }
-        if (!haveFirst) {
-            first = m.time;
-            haveFirst = true;
+        // A take of the show marks its first frame, which is time 0; in any
+        // other recording the first message is.
+        if (strcmp(m.packet.data(), OscRecorder::kOriginAddress) == 0) {
+            if (!marked)
+                origin = m.time;
+            marked = true;
+            continue;
         }
-        m.time -= first;
+        if (!haveFirst)
+            first = m.time;
+        haveFirst = true;
         messages_.push_back(std::move(m));
     }
+    for (Message& m : messages_)
+        m.time -= marked ? origin : first;
     std::stable_sort(messages_.begin(), messages_.end(),
                      [](const Message& a, const Message& b) { return a.time < b.time; });
 }

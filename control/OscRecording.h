@@ -1,9 +1,10 @@
 // OscRecording: a performance recorded with liblo's `oscdump -L PORT`, one
 // message per line (a hexadecimal NTP time tag, the address, the type tags,
 // the arguments), replayed into the ControlState through the live receiver's
-// dispatch, each message at its time relative to the first line. Main thread
-// only, and never beside a running receive thread (both would write the
-// ControlState).
+// dispatch, each message at its time relative to the first message; a take
+// of the show (control/OscRecorder.h) counts from the show's first frame
+// instead, which its origin line marks. Main thread only, and never beside a
+// running receive thread (both would write the ControlState).
 #pragma once
 
 #include <cstddef>
@@ -30,7 +31,7 @@ public:
     void add(std::vector<std::pair<double, std::vector<char>>> timed);
 
     // Applies every message not applied yet whose time, in seconds after the
-    // first message, is at or before t; in order of time, messages of the
+    // origin (first frame or first message), is at or before t; in order of time, messages of the
     // same time in the order of their lines.
     void applyUntil(double t);
 

@@ -90,8 +90,10 @@ void Timeline::drawScenes(float t)
             continue;
         }
         // A gate opening at exactly t = 0 stores 0, which still reads as
-        // closed, so its clock starts again on the next frame.
-        if (gateStart_[i] == 0.0f)
+        // closed, so its clock starts again on the next frame. A seek back to
+        // before the gate opened starts it again too: no scene gets a
+        // negative time.
+        if (gateStart_[i] == 0.0f || t < gateStart_[i])
             gateStart_[i] = t;
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         e->scene->render(t - gateStart_[i], v);

@@ -166,11 +166,14 @@ void OfflineRenderer::openOutputs()
     outputs_.push_back(std::move(writer));
 }
 
-void OfflineRenderer::drawFrame(double t)
+// The recording's seeks and loops move the frame time as they moved the
+// show's, from the first frame after them.
+void OfflineRenderer::drawFrame(double clock)
 {
-    recording_.applyUntil(t);
+    recording_.applyUntil(clock);
+    const float t = transport_.frameTime(static_cast<float>(clock));
     window_->bind();
-    drawFrameSequence(timeline_, *stage_, static_cast<float>(t));
+    drawFrameSequence(timeline_, *stage_, t);
     window_->unbind();
     if (glRanOutOfMemory())
         failRenderOutOfMemory();

@@ -12,6 +12,7 @@
 
 #include "control/OscRecording.h"
 #include "frame/Timeline.h"
+#include "frame/Transport.h"
 #include "render/FrameOutput.h"
 #include "render/RenderSettings.h"
 
@@ -43,11 +44,13 @@ public:
     // many frames it holds).
     int run();
 
-    // One frame at frame time t: the recording's messages up to t, then the
-    // frame sequence into the window's stand-in. Both this and writeFrame
-    // leave the default framebuffer bound, so a window in the same context
-    // draws as before.
-    void drawFrame(double t);
+    // One frame at clock time `clock` (seconds since the first frame): the
+    // recording's messages up to then, then the frame sequence, at the frame
+    // time the transport makes of the clock, into the window's stand-in.
+    // Without seeks or loops in the recording the frame time is the clock.
+    // Both this and writeFrame leave the default framebuffer bound, so a
+    // window in the same context draws as before.
+    void drawFrame(double clock);
     // Reads the last frame back, bottom row first, in the given byte order:
     // width * height * 3 or 4 bytes into out.
     void readFrame(FrameOutput::Pixels pixels, unsigned char* out);
@@ -73,6 +76,7 @@ private:
     RenderSettings settings_;
     Timeline timeline_;
     OscRecording recording_;
+    Transport transport_;
     FrameBufferObject* window_ = nullptr;
     FboStage* stage_ = nullptr;
     // The timeline's one entry, and for the disc the scene and picture it

@@ -2,16 +2,44 @@
 // lines byte for byte, scaled stores, one error line and no change for bad
 // arguments or indexes, exact addresses only, bundles in order, and queries
 // that agree with what was stored.
+#include <cmath>
+#include <cstring>
 #include <functional>
+#include <limits>
 
 #include "app/AppGlobals.h"
 #include "app/ControlLevel.h"
+#include "control/TransportRequests.h"
 #include "support/OscTestPeer.h"
 
 namespace {
 
 float ctl(int channel, int controller) { return controllerValue[channel * 128 + controller]; }
 float vel(int channel, int note) { return noteVelocity[channel * 128 + note]; }
+
+// A message whose arguments are given as type tags and 32-bit words.
+std::string typedMessage(const std::string& address, const std::string& tags, std::initializer_list<uint32_t> words)
+{
+    std::string m = oscStr(address) + oscStr("," + tags);
+    for (uint32_t w : words)
+        m += be32(w);
+    return m;
+}
+
+uint32_t f32(float f)
+{
+    uint32_t b;
+    memcpy(&b, &f, sizeof b);
+    return b;
+}
+
+TransportRequests transportRequests()
+{
+    TransportRequests r;
+    while (!readTransportRequests(r)) {
+    }
+    return r;
+}
 
 struct OscDispatch : ::testing::Test {
     OscDispatch() { resetControlState(); }
@@ -80,6 +108,53 @@ TEST_F(OscDispatch, WrongArgumentsOrAnIndexOutsideItsTablePrintOneErrorLineAndCh
         SCOPED_TRACE(c.error);
         EXPECT_EQ(peer.deliver(c.datagram), std::string("error while parsing message: ") + c.error + "\n");
         EXPECT_TRUE(controlSnapshot() == before);
+    }
+}
+
+// Seek and loop times are int32 or float seconds, finite and 0 or more; a
+// loop ends after its start, or is 0 0. Each accepted one makes one request.
+TEST_F(OscDispatch, TheTransportTakesSecondsAsInt32OrFloatAndRefusesAnythingElseWithOneLine)
+{
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    const struct {
+        std::string datagram, console;
+        int seeks, loops;  // requests it adds
+        float a, b;        // the seek's target, or the loop's start and end
+    } cases[] = {
+        {typedMessage("/driftmeadow/seek", "i", {425}), "SEEK: to: 425.000        \r", 1, 0, 425, 0},
+        {typedMessage("/driftmeadow/seek", "f", {f32(10.25f)}), "SEEK: to: 10.250        \r", 1, 0, 10.25f, 0},
+        {typedMessage("/driftmeadow/seek", "i", {0}), "SEEK: to: 0.000        \r", 1, 0, 0, 0},
+        {typedMessage("/driftmeadow/loop", "if", {419, f32(420.5f)}), "LOOP: from: 419.000\tto: 420.500        \r",
+         0, 1, 419, 420.5f},
+        {typedMessage("/driftmeadow/loop", "ii", {0, 0}), "LOOP: off        \r", 0, 1, 0, 0},
+        {typedMessage("/driftmeadow/seek", "", {}), "error while parsing message: /driftmeadow/seek: missing argument\n"},
+        {typedMessage("/driftmeadow/loop", "i", {1}), "error while parsing message: /driftmeadow/loop: missing argument\n"},
+        {typedMessage("/driftmeadow/seek", "h", {0, 5}),
+         "error while parsing message: /driftmeadow/seek: wrong argument type\n"},
+        {typedMessage("/driftmeadow/seek", "ii", {1, 2}),
+         "error while parsing message: /driftmeadow/seek: too many arguments\n"},
+        {typedMessage("/driftmeadow/seek", "i", {uint32_t(-1)}),
+         "error while parsing message: /driftmeadow/seek: a time must be a finite number of seconds, 0 or more\n"},
+        {typedMessage("/driftmeadow/seek", "f", {f32(nan)}),
+         "error while parsing message: /driftmeadow/seek: a time must be a finite number of seconds, 0 or more\n"},
+        {typedMessage("/driftmeadow/loop", "ff", {f32(0), f32(inf)}),
+         "error while parsing message: /driftmeadow/loop: a time must be a finite number of seconds, 0 or more\n"},
+        {typedMessage("/driftmeadow/loop", "ii", {5, 5}),
+         "error while parsing message: /driftmeadow/loop: the loop's end must be after its start (0 0 ends the loop)\n"},
+        {typedMessage("/driftmeadow/loop", "ii", {5, 4}),
+         "error while parsing message: /driftmeadow/loop: the loop's end must be after its start (0 0 ends the loop)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.console);
+        const TransportRequests before = transportRequests();
+        EXPECT_EQ(peer.deliver(c.datagram), c.console);
+        const TransportRequests after = transportRequests();
+        EXPECT_EQ(after.seeks - before.seeks, unsigned(c.seeks));
+        EXPECT_EQ(after.loops - before.loops, unsigned(c.loops));
+        if (c.seeks)
+            EXPECT_EQ(after.seekTo, c.a);
+        if (c.loops)
+            EXPECT_TRUE(after.loopStart == c.a && after.loopEnd == c.b);
     }
 }
 

@@ -1,11 +1,20 @@
 // Recorded OSC input as liblo's oscdump writes it: every line oscdump prints
 // reads back into the message that was sent, a line that cannot be read is
 // reported with its number and left out, and the replay applies each message
-// through the live dispatch (same console lines) at its time after the first.
+// through the live dispatch (same console lines) at its time after the first,
+// or after the first frame that a take of the show marks. A take is written
+// from the first frame on, in the same format, never over another file, and
+// stops with one line when its queue overflows, keeping what came before.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include <osc/OscReceivedElements.h>
 
+#include "control/OscRecorder.h"
 #include "control/OscRecording.h"
 #include "support/OscTestPeer.h"
 
@@ -119,6 +128,100 @@ TEST_F(OscRecordingTest, TheReplayAppliesEachMessageAtItsTimeThroughTheLiveDispa
     }
     EXPECT_EQ(recording.appliedCount(), 4u);
     EXPECT_FALSE(OscRecording().load("no/such/recording.osc"));
+}
+
+// A folder of its own, removed with what it holds.
+struct TakeFolder {
+    TakeFolder() { dir = mkdtemp(&dir[0]); }
+    ~TakeFolder() { std::filesystem::remove_all(dir); }
+    std::string path(const char* name) const { return dir + "/" + name; }
+    std::string dir = "/tmp/take-test-XXXXXX";
+};
+
+std::vector<std::string> linesOf(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void record(OscRecorder& take, const std::string& datagram)
+{
+    take.record(osc::ReceivedMessage(osc::ReceivedPacket(datagram.data(), datagram.size())));
+}
+
+TEST_F(OscRecordingTest, ATakeIsWrittenFromTheFirstFrameOnAndReplaysWithThatFrameAsTimeZero)
+{
+    TakeFolder folder;
+    const std::string file = folder.path("take.osc");
+    std::string why;
+    std::unique_ptr<OscRecorder> take = OscRecorder::create(file, why);
+    ASSERT_TRUE(take) << why;
+    const std::string seek = oscStr("/driftmeadow/seek") + oscStr(",f") + be32(0x43D48000 /* 425.0f */);
+    record(*take, intMessage("/driftmeadow", {2, 32765}));  // applied while the window opened
+    struct stat st;
+    EXPECT_NE(stat(file.c_str(), &st), 0) << "a file before the first frame";
+    take->markOrigin();
+    record(*take, seek);
+    take.reset();
+
+    const std::vector<std::string> lines = linesOf(file);
+    ASSERT_EQ(lines.size(), 3u);
+    const std::string origin = lines[0].substr(0, 17);
+    EXPECT_EQ(lines[0], origin + " /driftmeadow/origin ");
+    EXPECT_EQ(lines[1], origin + " /driftmeadow ii 2 32765") << "time 0 for what came before";
+    EXPECT_EQ(lines[2].substr(17), " /driftmeadow/seek f 425.000000");
+    EXPECT_GE(lines[2].substr(0, 17), origin);
+
+    OscRecording replay;
+    ASSERT_TRUE(replay.load(file.c_str()));
+    EXPECT_EQ(replay.messageCount(), 2u) << "the origin line is no message";
+    CaptureStdout();
+    replay.applyUntil(0.0);
+    EXPECT_EQ(GetCapturedStdout(), "inputValue:  ID: 2\tval: 32765                 \r");
+
+    std::ofstream(folder.path("other.osc")) << "kept\n";
+    EXPECT_FALSE(OscRecorder::create(folder.path("other.osc"), why));
+    EXPECT_EQ(why, "it exists already, and a take is never written over");
+    EXPECT_EQ(linesOf(folder.path("other.osc")), std::vector<std::string>{"kept"});
+}
+
+TEST_F(OscRecordingTest, TheOriginLineWhereverItStandsIsTimeZeroOfTheReplay)
+{
+    std::istringstream text("eec0816f.00000000 /driftmeadow ii 2 32765\n"
+                            "eec0816e.00000000 /driftmeadow/origin \n");
+    OscRecording recording;
+    recording.read(text, "take.osc");
+    CaptureStdout();
+    recording.applyUntil(0.99);
+    EXPECT_EQ(GetCapturedStdout(), "");
+    CaptureStdout();
+    recording.applyUntil(1.0);
+    GetCapturedStdout();
+    EXPECT_EQ(inputValue[2], 1.0f);
+}
+
+TEST_F(OscRecordingTest, ATakeThatFallsBehindStopsWithOneLineAndKeepsEveryLineBeforeTheLoss)
+{
+    TakeFolder folder;
+    const std::string file = folder.path("take.osc");
+    const std::string line = " /driftmeadow ii 2 32765\n";
+    auto take = std::make_unique<OscRecorder>(file, 2 * line.size() + 1);
+    CaptureStderr();
+    // Before the first frame nothing is written, so the queue only fills.
+    for (int value : {1, 2, 3, 4})
+        record(*take, intMessage("/driftmeadow", {2, value}));
+    EXPECT_EQ(GetCapturedStderr(),
+              "Recording to " + file + " stopped: the disk did not keep up; the take holds what came before\n");
+    EXPECT_TRUE(take->stopped());
+    take->markOrigin();
+    take.reset();
+    const std::vector<std::string> lines = linesOf(file);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1].substr(17), " /driftmeadow ii 2 1");
+    EXPECT_EQ(lines[2].substr(17), " /driftmeadow ii 2 2");
 }
 
 }  // namespace

@@ -71,13 +71,16 @@ TEST_F(TimelineTest, ASceneCannotLeakGlStateIntoTheNext)
 // Frame by frame: the gate value, the frame time, and the scene's time after
 // it (-1: not drawn). Closing and opening restarts the scene's time; a gate
 // opening at t = 0 stores 0, which reads as closed, so it restarts once more.
+// A seek forward moves the scene's time on with the frame time; one back to
+// before the gate opened restarts it, never giving it a negative time.
 TEST_F(TimelineTest, AGatedSceneCountsItsTimeFromTheFrameItsGateOpened)
 {
     struct Frame {
         float gate, t, sceneTime;
     } frames[] = {{1.0f, 0.0f, 0.0f}, {1.0f, 0.5f, 0.0f}, {1.0f, 0.75f, 0.25f}, {0.0f, 1.0f, -1},
                   {0.25f, 2.0f, 0.0f}, {0.25f, 3.5f, 1.5f}, {0.0f, 4.0f, -1},
-                  {0.75f, 6.0f, 0.0f}, {0.75f, 7.0f, 1.0f}};
+                  {0.75f, 6.0f, 0.0f}, {0.75f, 7.0f, 1.0f},
+                  {0.75f, 20.0f, 14.0f}, {0.75f, 5.0f, 0.0f}, {0.75f, 5.5f, 0.5f}};
     std::atomic<float> gate{0.0f};
     RecordingScene scene(log, 1);
     Timeline timeline;

@@ -24,7 +24,8 @@ out=$(realpath -m "${2:-build-fuzz/$target}")
 isolate=()
 # The base layer is small and every layer may use it: each target takes it whole.
 base=(base/*.cpp)
-osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp "${base[@]}")
+osc=(control/OscDispatch.cpp control/OscPacketCheck.cpp control/OscConsole.cpp control/ControlState.cpp
+  control/TransportRequests.cpp control/OscRecorder.cpp "${base[@]}")
 case $target in
   osc_packet)
     sources=(control/OscControlReceiver.cpp "${osc[@]}")

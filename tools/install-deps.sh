@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libsdl1.2-dev libsdl-image1.2-dev libglew-dev libgl1-mesa-dev libglu1-mesa-dev
   liboscpack-dev libgtest-dev
-  libpng-dev libegl-dev libgl1-mesa-dri
+  libpng-dev libegl-dev libgl1-mesa-dri libxinerama-dev
   xvfb xdotool x11-utils imagemagick liblo-tools
   clang libclang-rt-14-dev iproute2 util-linux procps
   portaudio19-dev libsndfile1-dev libfftw3-dev libasound2-dev libcli11-dev

@@ -116,3 +116,26 @@ sky_is() {
 screen_sky_is() {
   screenshot "$work/shot.png" && sky_is "$work/shot.png" "$@"
 }
+
+# start_show LOG [ARGS...]: the show ($BIN) in a private network of its own,
+# its standard output in LOG and standard error in LOG.err; $show is its
+# process (through timeout, which passes signals on). End it with end_show.
+start_show() {
+  local log=$1
+  shift
+  unshare --net bash -c 'ip link set lo up && exec "$@"' _ timeout 120 "$BIN" "$@" >"$log" 2>"$log.err" &
+  show=$!
+  on_exit "kill $show 2>/dev/null"
+}
+
+# to_show ARGS...: oscsend ARGS to the show's port, inside its network.
+to_show() {
+  nsenter -t "$show" -n oscsend 127.0.0.1 55550 "$@"
+}
+
+# end_show: a quit event (SIGTERM) ends the show; its exit code is in $rc.
+end_show() {
+  kill -TERM "$show"
+  wait "$show"
+  rc=$?
+}
