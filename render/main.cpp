@@ -101,7 +101,7 @@ static RenderSettings parseOptions(int argc, char** argv)
         fputs(app.help().c_str(), stdout);
         exit(0);
     } catch (const CLI::ParseError& e) {
-        failRenderSetup(e.what());
+        failRenderSetup(std::string("cannot start a thread: ") + e.what());
     }
     if (!RenderSettings::parseSize(size, s.width, s.height))
         failRenderSetup("--size must be WxH, for example 800x600");
@@ -147,6 +147,6 @@ int main(int argc, char** argv)
         failRenderOutOfMemory();
     } catch (const std::system_error& e) {
         // A thread the system would not start.
-        failRenderSetup(e.what());
+        failRenderSetup(std::string("cannot start a thread: ") + e.what());
     }
 }

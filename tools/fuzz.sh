@@ -59,7 +59,7 @@ case $target in
     libs=()
     limits=(-timeout=2 -max_len=256 -rss_limit_mb=1024) ;;
   option_text)
-    sources=(audiotool/LevelMapping.cpp control/OscInputSender.cpp control/OscConsole.cpp "${base[@]}")
+    sources=(levels/LevelMapping.cpp control/OscInputSender.cpp control/OscConsole.cpp "${base[@]}")
     libs=(-loscpack $(sdl-config --libs))
     limits=(-timeout=2 -max_len=512 -rss_limit_mb=1024)
     isolate=(unshare --net) ;;

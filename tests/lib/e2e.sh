@@ -139,3 +139,16 @@ end_show() {
   wait "$show"
   rc=$?
 }
+
+# least_address_space CMD...: the least address-space limit (ulimit -v, KiB,
+# to 2 MiB) under which CMD still exits 0, found by halving: the mapped
+# libraries' share, against which a test sets limits that leave a program
+# short of memory at some later step, whatever the libraries weigh.
+least_address_space() {
+  local lo=1024 hi=4194304 mid
+  while [ $((hi - lo)) -gt 2048 ]; do
+    mid=$(((lo + hi) / 2))
+    if (ulimit -v $mid; exec "$@") >/dev/null 2>&1; then hi=$mid; else lo=$mid; fi
+  done
+  echo $hi
+}
