@@ -9,6 +9,7 @@
 #include "app/AppErrors.h"
 #include "app/Show.h"
 #include "app/ShowOptions.h"
+#include "base/CommandLine.h"
 #include "base/OutOfMemory.h"
 #include "base/StandardStreams.h"
 #include "frame/ShowGl.h"
@@ -28,14 +29,7 @@ static ShowOptions parseOptions(int argc, char** argv)
     app.add_option("--screen", o.screen, "Full screen on (or window centred on) this screen of the display, from 0")
         ->check(CLI::Range(0, 15));
     app.add_option("--record", o.recordFile, "Record every message the show applies to this new file, as oscdump writes");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        fputs(app.help().c_str(), stdout);
-        exit(0);
-    } catch (const CLI::ParseError& e) {
-        failShowOption(e.what());
-    }
+    parseOptionsOrExit(app, "driftmeadow", argc, argv);
     if (!ShowOptions::parseSize(size, o.width, o.height))
         failShowOption("--size must be WxH with each side from 1 to " + std::to_string(ShowOptions::kMaxSide));
     return o;

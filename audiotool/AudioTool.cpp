@@ -1,7 +1,6 @@
 #include "audiotool/AudioTool.h"
 
 #include <SDL.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "audiotool/AudioToolText.h"
 #include "audiotool/LevelFrame.h"
 #include "audiotool/SpectrumMeter.h"
+#include "base/StopSignals.h"
 #include "levels/SpectrumLevel.h"
 
 namespace {
@@ -24,29 +24,12 @@ constexpr Uint32 kOnceDelayMs = 1000;
 // A bin at most this strong is silence: a sine one 16-bit step high.
 constexpr float kSilence = 1.0f / 32768.0f;
 
-volatile sig_atomic_t sStopRequested = 0;
-
-void requestStop(int)
-{
-    sStopRequested = 1;
-}
-
-// Ctrl-C or a termination request stops the input cleanly from here on.
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
 // Waits until `deadline` (SDL ticks) for keys; true when Escape came.
 bool escapeBefore(Uint32 deadline, bool& keysEnded)
 {
     for (;;) {
         const int left = int(deadline - SDL_GetTicks());
-        if (left <= 0 || sStopRequested)
+        if (left <= 0 || stopSignalled())
             return false;
         if (keysEnded) {
             SDL_Delay(Uint32(left));
@@ -98,7 +81,7 @@ void showMeter(LevelSending* sending, bool readKeys)
     console::KeyMode keys;
     bool keysEnded = !readKeys;
     Uint32 next = SDL_GetTicks();
-    while (!sStopRequested) {
+    while (!stopSignalled()) {
         // One frame of levels every 20 ms; all that uses the levels starts here.
         const LevelFrame frame = takeLevelFrame();
         if (sending) {
@@ -118,7 +101,7 @@ void showMeter(LevelSending* sending, bool readKeys)
 void printPeakAfterOneSecond()
 {
     const Uint32 start = SDL_GetTicks();
-    while (!sStopRequested && SDL_GetTicks() - start < kOnceDelayMs)
+    while (!stopSignalled() && SDL_GetTicks() - start < kOnceDelayMs)
         SDL_Delay(10);
     int peak = 0;
     for (int bin = 1; bin < kSpectrumBins; ++bin)

@@ -1,6 +1,5 @@
 #include "bridge/Bridge.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -8,6 +7,7 @@
 #include <thread>
 
 #include "base/ConsoleOutput.h"
+#include "base/StopSignals.h"
 #include "bridge/BridgeConsole.h"
 #include "bridge/BridgeEngine.h"
 #include "bridge/LiveDisplay.h"
@@ -21,23 +21,6 @@ namespace {
 
 constexpr auto kDrawEvery = std::chrono::milliseconds(100);
 constexpr int kWatchEveryDraws = 5;
-
-volatile sig_atomic_t sStopRequested = 0;
-
-void requestStop(int)
-{
-    sStopRequested = 1;
-}
-
-// Ctrl-C or a termination request ends the bridge cleanly, with exit code 0.
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 int listPorts(MidiInSource::Api api)
 {
@@ -64,7 +47,7 @@ std::vector<std::string> destinationNames(const BridgeOptions& options)
 // Draws the display and watches MIDI until a stop is asked for.
 void runUntilStopped(BridgeEngine& engine, LiveDisplay& display, MidiInSource* midi)
 {
-    for (int pass = 0; !sStopRequested; ++pass) {
+    for (int pass = 0; !stopSignalled(); ++pass) {
         if (engine.takeSenderPrinted())
             display.startOver();
         display.draw(engine);

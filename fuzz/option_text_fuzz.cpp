@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "audiotool/LevelMapping.h"
+#include "levels/LevelMapping.h"
 #include "control/OscInputSender.h"
 
 namespace {

@@ -101,7 +101,7 @@ static RenderSettings parseOptions(int argc, char** argv)
         fputs(app.help().c_str(), stdout);
         exit(0);
     } catch (const CLI::ParseError& e) {
-        failRenderSetup(std::string("cannot start a thread: ") + e.what());
+        failRenderSetup(e.what());
     }
     if (!RenderSettings::parseSize(size, s.width, s.height))
         failRenderSetup("--size must be WxH, for example 800x600");

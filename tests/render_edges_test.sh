@@ -68,12 +68,12 @@ echo "ok: with the shader cache's folder on a full file system the render comple
 # allocation or a thread that failed, no GL context), or the driver's own
 # crash or LLVM's abort; never our abort. The layout is made steady: one malloc arena, no
 # rasteriser threads, no address randomisation.
-steady() { env GLIBC_TUNABLES=glibc.malloc.arena_max=1 LP_NUM_THREADS=0 setarch -R "$@"; }
-base=$(least_address_space steady "$R" --help)
+steady=(env GLIBC_TUNABLES=glibc.malloc.arena_max=1 LP_NUM_THREADS=0 setarch -R)
+base=$(least_address_space "${steady[@]}" "$R" --help)
 refused=0
 for v in $(seq $((base + 150000)) 10000 $((base + 300000))); do
-  { (ulimit -v $v; exec env GLIBC_TUNABLES=glibc.malloc.arena_max=1 LP_NUM_THREADS=0 setarch -R \
-    timeout 60 "$R" --from 0 --out "$work/short" >"$work/short.out" 2>"$work/short.err"); } 2>/dev/null
+  { (ulimit -v $v; exec "${steady[@]}" timeout 60 "$R" --from 0 --out "$work/short" \
+    >"$work/short.out" 2>"$work/short.err"); } 2>/dev/null
   rc=$?
   last=$(tail -1 "$work/short.err")
   ! grep -q "terminate called\|what():" "$work/short.err" || fail "ulimit -v $v: an abort: $(cat "$work/short.err")"

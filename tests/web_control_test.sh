@@ -43,7 +43,8 @@ scenario() {
   /usr/bin/python3 "$page" browsers "$url" "$work" || exit 1
   # The page at phone size, for the README's picture of it.
   cp "$work/phone.png" "$BUILD/web_control_phone.png"
-  wait_for 20 screen_sky_is "$SKY_YELLOW" "$SKY_BLUE" "$SKY_GREY" || fail "the sky did not turn yellow"
+  wait_for 20 screen_sky_is "$SKY_YELLOW" "$SKY_BLUE" "$SKY_GREY" ||
+    fail "the sky did not turn yellow: show: $(tail -c 300 "$work/show.out" | tr "\r" "\n" | tail -3); sent: $(tail -3 "$work/dump")"
   echo "ok: the show's sky turned yellow"
   wait_for 5 grep -q '/driftmeadow/loop ii 0 415' "$work/dump" || fail "no loop sent"
   grep -q '/driftmeadow/seek i 0$' "$work/dump" && grep -q '/driftmeadow/seek i 420$' "$work/dump" ||
