@@ -337,14 +337,16 @@ bool Image::loadBytes(const unsigned char* data, size_t size, const char* fileNa
     if (!loaded)
         return false;
     const int loadedW = loaded->w, loadedH = loaded->h;
+    // Owned from here on, so that a stretch that cannot be made, which ends
+    // the process, leaves no surface without an owner.
+    surface = loaded;
     if (w > 0 && h > 0 && (loaded->w != w || loaded->h != h)) {
         SDL_Surface* stretched =
             createSurface(w, h, loaded->format->BitsPerPixel, loaded->format->Amask);
         SDL_SoftStretch(loaded, nullptr, stretched, nullptr);
         SDL_FreeSurface(loaded);
-        loaded = stretched;
+        surface = stretched;
     }
-    surface = loaded;
     printImageLoaded(fileName, loadedW, loadedH, surface->w, surface->h, hasAlpha(),
                      surface->format->BitsPerPixel);
     return true;

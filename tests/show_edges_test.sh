@@ -39,36 +39,44 @@ echo "ok: with the shader cache's folder on a full file system the show draws an
 
 # Too few descriptors: the line names the limit, whichever step ran out.
 # Descriptors the test itself was handed are closed first, as a shell's are.
-for n in 6 8; do
-  unshare --net bash -c 'ip link set lo up || exit
-    for fd in $(ls /proc/$$/fd); do [ "$fd" -gt 2 ] && exec {fd}>&-; done
-    ulimit -n "$1" && exec timeout 30 "$0"' "$BIN" $n >"$work/out" 2>"$work/err"
-  rc=$?
-  [ "$rc" -eq 2 ] && grep -q "(ulimit -n)" "$work/err" ||
-    fail "ulimit -n $n: exit code $rc, '$(cat "$work/err")'"
-done
-echo "ok: with too few descriptors (ulimit -n 6, 8) the show names the limit and exits with 2"
+if sanitized "$BIN"; then
+  echo "ok: too few descriptors (ulimit -n): skipped, the sanitizer's run time needs descriptors of its own"
+else
+  for n in 6 8; do
+    unshare --net bash -c 'ip link set lo up || exit
+      for fd in $(ls /proc/$$/fd); do [ "$fd" -gt 2 ] && exec {fd}>&-; done
+      ulimit -n "$1" && exec timeout 30 "$0"' "$BIN" $n >"$work/out" 2>"$work/err"
+    rc=$?
+    [ "$rc" -eq 2 ] && grep -q "(ulimit -n)" "$work/err" ||
+      fail "ulimit -n $n: exit code $rc, '$(cat "$work/err")'"
+  done
+  echo "ok: with too few descriptors (ulimit -n 6, 8) the show names the limit and exits with 2"
+fi
 
 # Memory short, as in the renderer's test: a steady layout, a range of limits
 # above what the show's libraries take. Each run ends with one line and exit
 # 2 (an incomplete stage, a failed allocation), or in the X library's or the
 # driver's own failure; never our abort.
-steady=(env GLIBC_TUNABLES=glibc.malloc.arena_max=1 LP_NUM_THREADS=0 setarch -R)
-base=$(least_address_space "${steady[@]}" "$BIN" --help)
-refused=0
-for v in $(seq $((base + 225000)) 5000 $((base + 285000))); do
-  { (ulimit -v $v; exec "${steady[@]}" unshare --net bash -c 'ip link set lo up && exec timeout 10 "$0"' "$BIN" \
-    >"$work/out" 2>"$work/err"); } 2>/dev/null
-  rc=$?
-  ! grep -q "terminate called\|what():" "$work/err" || fail "ulimit -v $v: an abort: $(cat "$work/err")"
-  case "$(tail -1 "$work/err")" in
-    "OpenGL FBO error: "* | "Out of memory")
-      [ "$rc" -eq 2 ] || fail "ulimit -v $v: exit code $rc, $(cat "$work/err")"
-      refused=$((refused + 1)) ;;
-  esac
-done
-[ $refused -gt 0 ] || fail "no limit from $((base + 225000)) KiB on left the show short of memory"
-echo "ok: memory short, the show ends with one line and exit 2 ($refused of 13 limits), never our abort"
+if sanitized "$BIN"; then
+  echo "ok: memory short (ulimit -v): skipped, the sanitizer's run time needs address space of its own"
+else
+  steady=(env GLIBC_TUNABLES=glibc.malloc.arena_max=1 LP_NUM_THREADS=0 setarch -R)
+  base=$(least_address_space "${steady[@]}" "$BIN" --help)
+  refused=0
+  for v in $(seq $((base + 225000)) 5000 $((base + 285000))); do
+    { (ulimit -v $v; exec "${steady[@]}" unshare --net bash -c 'ip link set lo up && exec timeout 10 "$0"' "$BIN" \
+      >"$work/out" 2>"$work/err"); } 2>/dev/null
+    rc=$?
+    ! grep -q "terminate called\|what():" "$work/err" || fail "ulimit -v $v: an abort: $(cat "$work/err")"
+    case "$(tail -1 "$work/err")" in
+      "OpenGL FBO error: "* | "Out of memory")
+        [ "$rc" -eq 2 ] || fail "ulimit -v $v: exit code $rc, $(cat "$work/err")"
+        refused=$((refused + 1)) ;;
+    esac
+  done
+  [ $refused -gt 0 ] || fail "no limit from $((base + 225000)) KiB on left the show short of memory"
+  echo "ok: memory short, the show ends with one line and exit 2 ($refused of 13 limits), never our abort"
+fi
 
 # A missing cloud picture, both streams into one pipe: every load line
 # printed before the fatal line comes before it.

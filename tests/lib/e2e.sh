@@ -152,3 +152,10 @@ least_address_space() {
   done
   echo $hi
 }
+
+# sanitized PROGRAM: PROGRAM carries a sanitizer's run time, which needs
+# address space and descriptors of its own: limits on either (ulimit -v, -n)
+# test the sanitizer then, not the program.
+sanitized() {
+  ldd "$1" 2>/dev/null | grep -q 'libasan\|libtsan\|libubsan'
+}
