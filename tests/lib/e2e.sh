@@ -157,5 +157,9 @@ least_address_space() {
 # address space and descriptors of its own: limits on either (ulimit -v, -n)
 # test the sanitizer then, not the program.
 sanitized() {
-  ldd "$1" 2>/dev/null | grep -q 'libasan\|libtsan\|libubsan'
+  # The whole list first: grep -q leaving early would end ldd by SIGPIPE,
+  # which a caller's pipefail counts as a failure.
+  local libraries
+  libraries=$(ldd "$1" 2>/dev/null)
+  [[ $libraries == *libasan* || $libraries == *libtsan* || $libraries == *libubsan* ]]
 }
