@@ -28,6 +28,7 @@
 #include <osc/OscOutboundPacketStream.h>
 
 #include "base/StandardStreams.h"
+#include "bench/LoopbackPort.h"
 #include "bridge/BridgeEngine.h"
 #include "bridge/MidiInSource.h"
 #include "bridge/OscInSource.h"
@@ -42,19 +43,6 @@ constexpr int kId = 2;
 // Longer than the bridge's pacing interval (1/60 s), so that no sample is held.
 constexpr auto kSpacing = std::chrono::milliseconds(25);
 constexpr auto kTimeout = std::chrono::milliseconds(200);
-
-unsigned short freePort()
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
-}
 
 bool stored(int value)
 {

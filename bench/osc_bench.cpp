@@ -32,6 +32,7 @@
 
 #include "base/ConsoleOutput.h"
 #include "base/StandardStreams.h"
+#include "bench/LoopbackPort.h"
 #include "control/OscControlReceiver.h"
 #include "tools/DevOptions.h"
 
@@ -64,19 +65,6 @@ std::string message(int id, int value)
         m.append(reinterpret_cast<const char*>(&u), 4);
     }
     return m;
-}
-
-unsigned short freePort()
-{
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    close(fd);
-    return ntohs(a.sin_port);
 }
 
 // The burst index of a message, -2 for a readiness probe, -1 for anything else.
